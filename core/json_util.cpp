@@ -1,0 +1,100 @@
+// Request JSON parsing, small JSON accessors, JSON answers and the two generic reply handlers.
+#include "core/json_util.h"
+
+#include <errno.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "core/ipc.h"
+#include "core/response.h"
+#include "core/web_utils.h"
+
+bool json_parse_failed(const json_object *object) {
+    return object == nullptr || reinterpret_cast<uintptr_t>(object) > static_cast<uintptr_t>(-4000);
+}
+
+json_object *get_request_tokener_json_object(const char *text) {
+    if (!text) return nullptr;
+    json_object *object = json_tokener_parse(text);
+    if (json_parse_failed(object)) return nullptr;
+    if (!json_object_is_type(object, json_type_object)) {
+        json_object_put(object);
+        return nullptr;
+    }
+    return object;
+}
+
+int on_cgi_get_int_from_json(json_object *object, const char *key, int *out) {
+    if (!object || !key || !out) return -1;
+    json_object *value = nullptr;
+    if (!json_object_object_get_ex(object, key, &value) || !value) return -1;
+    switch (json_object_get_type(value)) {
+        case json_type_int:
+        case json_type_double:
+        case json_type_boolean:
+            *out = json_object_get_int(value);
+            return 0;
+        case json_type_string: {
+            // The pages send some numbers as text; anything else is not a number.
+            const char *text = json_object_get_string(value);
+            char *end = nullptr;
+            errno = 0;
+            long number = strtol(text, &end, 10);
+            if (end == text || *end != '\0' || errno != 0 || number < INT32_MIN || number > INT32_MAX) return -1;
+            *out = static_cast<int>(number);
+            return 0;
+        }
+        default:
+            return -1;
+    }
+}
+
+int on_cgi_get_value_by_json(const char *text, const char *key, int *out) {
+    if (!text || !key || !out) return -1;
+    JsonRef object(get_request_tokener_json_object(text));
+    if (!object) return -1;
+    return on_cgi_get_int_from_json(object, key, out);
+}
+
+int on_cgi_get_string_from_json(json_object *object, const char *key, char *buffer, int size) {
+    if (!object || !key || !buffer || size <= 0) return -1;
+    json_object *value = json_get_typed(object, key, json_type_string);
+    if (!value) return -1;
+    copy_text_field(buffer, static_cast<size_t>(size), json_object_get_string(value));
+    return 0;
+}
+
+json_object *json_get_typed(json_object *object, const char *key, json_type type) {
+    json_object *value = nullptr;
+    if (!object || !json_object_object_get_ex(object, key, &value) || !value) return nullptr;
+    return json_object_is_type(value, type) ? value : nullptr;
+}
+
+int cgi_answer_json(json_object *object, int kind) {
+    if (!object) return -1;
+    int rc = cgi_writeback_webserver(kind, json_object_to_json_string(object));
+    json_object_put(object);
+    return rc;
+}
+
+int on_cgi_common_json_cb(int word_count, const void *payload) {
+    int status;
+    if (word_count < 1 || !reply_word(payload, word_count * 4, 0, &status)) return -1;
+    json_object *answer = json_object_new_object();
+    json_object_object_add(answer, "status", json_object_new_int(status));
+    cgi_answer_json(answer, kJson);
+    cgi_reply_done();
+    return 0;
+}
+
+int on_cgi_common_text_cb(int, int status, const char *data) {
+    char text[256];
+    int used = snprintf(text, sizeof text, status < 0 ? "CGI ERROR status:[%d]" : "CGI OK status:[%d]", status);
+    if (data && used > 0 && static_cast<size_t>(used) < sizeof text)
+        snprintf(text + used, sizeof text - static_cast<size_t>(used), ", data:[%s]", data);
+    cgi_writeback_webserver(kTextPlain, text);
+    cgi_reply_done();
+    return 0;
+}

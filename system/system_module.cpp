@@ -1,0 +1,30 @@
+// Route module "/1000" (system administration): route table and reply dispatcher.
+#include "system/system_module.h"
+
+#include "core/json_util.h"
+#include "frame/dispatchreq.h"
+
+static const WebRes kSystemRoutes[] = {
+    {"/1004", on_restart_device},
+    {"/1014", on_log_operation_202},
+    {"/1019", on_upload_noop},
+    {"/dw.cgi", on_dw_download},
+    {"/6323", on_delete_audio_files},
+    {"/6324", on_rename_audio_file},
+    {"/6325", on_audio_file_request},
+};
+
+int on_system_ipc_callback(int, const MessageHeader *header, const void *payload) {
+    if (!payload) return 0;
+    switch (header->code) {
+        case 9013:  // uploaded sound renamed
+        case 9014:  // audio files deleted
+        case 9015:  // audio file renamed
+        case 9016:  // audio file request
+            return on_cgi_common_json_cb(header->length / 4, payload);
+        default:
+            return 0;
+    }
+}
+
+NVR_ROUTE_MODULE(9, "/1000", kSystemRoutes)

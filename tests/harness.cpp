@@ -1,0 +1,229 @@
+// End-to-end test harness: a temporary device root, the scripted daemon, and nvrweb.cgi run as
+// a web server runs it.
+#include "tests/harness.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#ifndef NVR_CGI_PATH
+#error "NVR_CGI_PATH must name the built nvrweb.cgi"
+#endif
+
+extern char **environ;
+
+namespace {
+
+const char *const kDeviceDirs[] = {"/tmp", "/dev/shm", "/var/run", "/var/log", "/mnt/nand/app", "/mnt/nand2",
+                                   "/opt/app/www/webfile/json"};
+
+void make_dirs(const std::string &path) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        mkdir(path.substr(0, slash).c_str(), 0755);
+        if (slash == std::string::npos) break;
+    }
+}
+
+void remove_tree(const std::string &path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return;
+    if (S_ISDIR(st.st_mode)) {
+        if (DIR *dir = opendir(path.c_str())) {
+            while (struct dirent *e = readdir(dir)) {
+                std::string name = e->d_name;
+                if (name != "." && name != "..") remove_tree(path + "/" + name);
+            }
+            closedir(dir);
+        }
+        rmdir(path.c_str());
+    } else {
+        unlink(path.c_str());
+    }
+}
+
+}  // namespace
+
+DeviceRoot::DeviceRoot() {
+    char pattern[] = "/tmp/nvrtest.XXXXXX";
+    char *made = mkdtemp(pattern);
+    path_ = made ? made : "";
+    for (const char *dir : kDeviceDirs) make_dirs(path_ + dir);
+}
+
+DeviceRoot::~DeviceRoot() {
+    if (!path_.empty()) remove_tree(path_);
+}
+
+void DeviceRoot::write_file(const std::string &device_path, const std::string &content) const {
+    std::string real = at(device_path);
+    make_dirs(real.substr(0, real.rfind('/')));
+    std::ofstream(real, std::ios::binary) << content;
+}
+
+std::string DeviceRoot::read_file(const std::string &device_path) const {
+    std::ifstream in(at(device_path), std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+bool DeviceRoot::exists(const std::string &device_path) const { return access(at(device_path).c_str(), F_OK) == 0; }
+
+std::vector<std::string> DeviceRoot::list(const std::string &device_dir) const {
+    std::vector<std::string> names;
+    if (DIR *dir = opendir(at(device_dir).c_str())) {
+        while (struct dirent *e = readdir(dir)) {
+            std::string name = e->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        closedir(dir);
+    }
+    return names;
+}
+
+CgiResult run_cgi(const DeviceRoot &root, const CgiRequest &request, long time_divisor) {
+    std::map<std::string, std::string> vars = {
+        {"GATEWAY_INTERFACE", "CGI/1.1"}, {"SERVER_PROTOCOL", "HTTP/1.1"}, {"REQUEST_METHOD", request.method},
+        {"NVR_ROOT", root.path()}, {"NVR_TIME_DIVISOR", std::to_string(time_divisor)},
+        {"PATH", getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin"}, {"REMOTE_ADDR", "127.0.0.1"},
+    };
+    if (!request.path_info.empty()) vars["PATH_INFO"] = request.path_info;
+    if (!request.query.empty()) vars["QUERY_STRING"] = request.query;
+    if (!request.content_type.empty()) vars["CONTENT_TYPE"] = request.content_type;
+    if (request.content_length == "auto") vars["CONTENT_LENGTH"] = std::to_string(request.body.size());
+    else if (!request.content_length.empty()) vars["CONTENT_LENGTH"] = request.content_length;
+    for (const auto &kv : request.env) vars[kv.first] = kv.second;
+    for (const char *inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+        if (getenv(inherited)) vars[inherited] = getenv(inherited);
+
+    std::vector<std::string> env_text;
+    for (const auto &kv : vars) env_text.push_back(kv.first + "=" + kv.second);
+    std::vector<char *> envp;
+    for (std::string &s : env_text) envp.push_back(&s[0]);
+    envp.push_back(nullptr);
+
+    int in_pipe[2], out_pipe[2];
+    CgiResult result;
+    if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0) return result;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in_pipe[0], 0);
+        dup2(out_pipe[1], 1);
+        char *argv[] = {const_cast<char *>(NVR_CGI_PATH), nullptr};
+        execve(NVR_CGI_PATH, argv, envp.data());
+        _exit(127);
+    }
+    close(in_pipe[0]);
+    close(out_pipe[1]);
+    signal(SIGPIPE, SIG_IGN);
+
+    size_t written = 0;
+    int in_fd = in_pipe[1];
+    if (request.body.empty()) {
+        close(in_fd);
+        in_fd = -1;
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (;;) {
+        struct pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {in_fd, POLLOUT, 0}};
+        int ready = poll(fds, in_fd >= 0 ? 2 : 1, 200);
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (ready <= 0) continue;
+        if (in_fd >= 0 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
+            ssize_t n = write(in_fd, request.body.data() + written, request.body.size() - written);
+            if (n > 0) written += static_cast<size_t>(n);
+            if (n <= 0 || written == request.body.size()) {
+                close(in_fd);
+                in_fd = -1;
+            }
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP)) {
+            char buffer[65536];
+            ssize_t n = read(out_pipe[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            result.output.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    if (in_fd >= 0) close(in_fd);
+    close(out_pipe[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    size_t blank = result.output.find("\r\n\r\n");
+    if (blank != std::string::npos) {
+        result.headers = result.output.substr(0, blank + 4);
+        result.body = result.output.substr(blank + 4);
+    } else {
+        result.body = result.output;
+    }
+    return result;
+}
+
+int32_t payload_i32(const Bytes &payload, size_t offset) {
+    int32_t value = 0;
+    if (offset + 4 <= payload.size()) memcpy(&value, payload.data() + offset, 4);
+    return value;
+}
+
+int64_t payload_i64(const Bytes &payload, size_t offset) {
+    int64_t value = 0;
+    if (offset + 8 <= payload.size()) memcpy(&value, payload.data() + offset, 8);
+    return value;
+}
+
+std::string payload_text(const Bytes &payload, size_t offset, size_t size) {
+    if (offset >= payload.size()) return std::string();
+    size_t end = offset;
+    while (end < payload.size() && end < offset + size && payload[end]) end++;
+    return std::string(reinterpret_cast<const char *>(payload.data()) + offset, end - offset);
+}
+
+Bytes le_words(std::initializer_list<int32_t> values) {
+    Bytes out(values.size() * 4);
+    size_t i = 0;
+    for (int32_t v : values) memcpy(out.data() + 4 * i++, &v, 4);
+    return out;
+}
+
+void RouteTest::SetUp() { ASSERT_TRUE(daemon.start(root.at("/var/run/qvsocket"))); }
+
+void RouteTest::TearDown() { daemon.stop(); }
+
+CgiResult RouteTest::run(CgiRequest request) {
+    for (const auto &kv : env)
+        if (!request.env.count(kv.first)) request.env[kv.first] = kv.second;
+    return run_cgi(root, request);
+}
+
+CgiResult RouteTest::get(const std::string &path, const std::string &query) {
+    CgiRequest request;
+    request.path_info = path;
+    request.query = query;
+    return run(request);
+}
+
+CgiResult RouteTest::post_json(const std::string &path, const std::string &body) {
+    CgiRequest request;
+    request.method = "POST";
+    request.path_info = path;
+    request.content_type = "application/json";
+    request.body = body;
+    return run(request);
+}
+
+std::vector<SimRequest> RouteTest::sent(int code, size_t at_least) {
+    if (at_least > 0) daemon.wait_for(code, at_least, 2000);
+    return daemon.requests_with_code(code);
+}

@@ -1,0 +1,9 @@
+// Route module "/6000" (video and event settings): handlers and the reply dispatcher.
+#ifndef NVR_VIDEO_VIDEO_MODULE_H
+#define NVR_VIDEO_VIDEO_MODULE_H
+
+#include "platform/qvsocket.h"
+
+int on_video_ipc_callback(int ignored, const MessageHeader *header, const void *payload);
+
+#endif
