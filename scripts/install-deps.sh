@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the distribution packages that building, testing and the development server need, when missing.
+set -euo pipefail
+packages=(cmake ninja-build g++ pkg-config libjson-c-dev libsqlite3-dev libgtest-dev libssl-dev lighttpd unzip zip sqlite3 curl)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi
