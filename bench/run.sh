@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Whole-process request benchmark: nvrweb.cgi against a prepared device root, beside a minimal C floor.
+# Usage: bench/run.sh [RUNS]   (builds build/ first if needed)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-500}
+[ -x build/bin/nvrweb.cgi ] || scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
+work=$(mktemp -d)
+trap 'kill $simd 2>/dev/null || true; rm -rf "$work"' EXIT
+
+cc -O2 -o "$work/floor" bench/floor.c
+cc -O2 -o "$work/runner" bench/runner.c
+root="$work/root"
+mkdir -p "$root"/{tmp,var/run,var/log,mnt/nand/app,mnt/nand2}
+[ -x build/bin/nvrdb ] && build/bin/nvrdb --root "$root" init >/dev/null
+build/bin/nvrsimd --root "$root" --journal /dev/null 2>/dev/null &
+simd=$!
+sleep 0.3
+
+# The mandated pauses (10 ms per daemon request) are divided away so that our own cost shows.
+export NVR_ROOT="$root" NVR_TIME_DIVISOR=1000000 REQUEST_METHOD=GET HTTP_COOKIE="userName=admin" REMOTE_ADDR=127.0.0.1
+
+measure() {  # name, floor answer, PATH_INFO, [QUERY_STRING]
+  local name=$1 answer=$2
+  export PATH_INFO=$3 QUERY_STRING=${4:-}
+  read -r cgi_us cgi_kb < <("$work/runner" "$runs" "$PWD/build/bin/nvrweb.cgi")
+  read -r floor_us floor_kb < <("$work/runner" "$runs" "$work/floor" "$answer")
+  awk -v n="$name" -v c="$cgi_us" -v f="$floor_us" -v ck="$cgi_kb" -v fk="$floor_kb" \
+    'BEGIN { printf "%-22s nvrweb %8.1f us  floor %8.1f us  ratio %5.2f  peak RSS %6d KiB (floor %d KiB)\n", n, c, f, c / f, ck, fk }'
+}
+
+echo "runs per case: $runs"
+measure "GET /dw.cgi" "NG download" /dw.cgi
+measure "GET /1014 (log record)" "OK" /1014
+if [ -f bench/cases.sh ]; then . bench/cases.sh; fi
