@@ -81,7 +81,8 @@ int web_spawn(const char *const argv[]) {
     pid_t pid;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    // The child must never write into the response.
+    // The child must never read the request body nor write into the response.
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, const_cast<char *const *>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
