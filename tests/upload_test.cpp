@@ -366,3 +366,37 @@ TEST(Cookies, PairsAreMatchedByWholeName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MultipartTest, CaptureFileRestoresEnvironmentAndEntries) {
+    std::string body = "--B\r\nContent-Disposition: form-data; name=\"f\"; filename=\"x.bin\"\r\n\r\nfile bytes\r\n--B\r\n"
+                       "Content-Disposition: form-data; name=\"n\"\r\n\r\nfield\r\n--B--";
+    setenv("PATH_INFO", "/1019", 1);
+    ASSERT_EQ(parse("B", body), 0);
+    ASSERT_EQ(cgiWriteEnvironment("/tmp/capture"), cgiFormSuccess);
+    EXPECT_EQ(root.read_file("/tmp/capture").substr(0, 7), "CGIC2.0");
+    cgiReleaseForm();
+    cgiPathInfo = cgiEmptyString;
+
+    ASSERT_EQ(cgiReadEnvironment("/tmp/capture"), cgiFormSuccess);
+    EXPECT_EQ(cgiEnvRestored, 1);
+    EXPECT_STREQ(cgiPathInfo, "/1019");
+    char out[32];
+    EXPECT_EQ(cgiFormString("n", out, sizeof out), cgiFormSuccess);
+    EXPECT_STREQ(out, "field");
+    int size = 0;
+    EXPECT_EQ(cgiFormFileSize("f", &size), cgiFormSuccess);
+    EXPECT_EQ(size, 10);
+    EXPECT_EQ(cgiFormFileName("f", out, sizeof out), cgiFormSuccess);
+    EXPECT_STREQ(out, "x.bin");
+    cgiReleaseForm();
+    EXPECT_EQ(cgiEnvRestored, 0);
+    EXPECT_STREQ(cgiPathInfo, "");
+
+    root.write_file("/tmp/not-capture", "HELLO");
+    EXPECT_NE(cgiReadEnvironment("/tmp/not-capture"), cgiFormSuccess);
+    EXPECT_NE(cgiReadEnvironment("/tmp/missing"), cgiFormSuccess);
+}
+
+}  // namespace
