@@ -115,6 +115,7 @@ void table_columns(const QvdbShape &shape, std::vector<ColumnSpec> &columns, std
     for (uint32_t i = 0; i < shape.field_count; i++) {
         const QvdbField &field = shape.fields[i];
         if (shape.layout == QvdbLayout::List && strcmp(field.column, shape.key_column) == 0) continue;
+        if (field.type == QvdbType::Int32Array) continue;  // child rows
         columns.push_back({field.column, field.type});
     }
 }
@@ -123,8 +124,10 @@ bool shape_is_sound(const QvdbTable &table) {
     const QvdbShape &shape = *table.shape;
     if (!qvdb_valid_identifier(table.name) || !qvdb_valid_identifier(shape.key_column)) return false;
     if (shape.extra_column && !qvdb_valid_identifier(shape.extra_column)) return false;
-    for (uint32_t i = 0; i < shape.field_count; i++)
+    for (uint32_t i = 0; i < shape.field_count; i++) {
         if (!qvdb_valid_identifier(shape.fields[i].column)) return false;
+        if (shape.fields[i].type == QvdbType::Int32Array && shape.layout != QvdbLayout::Record) return false;
+    }
     if (shape.layout != QvdbLayout::Schedule) {
         const QvdbField *key = qvdb_find_field(shape, shape.key_column);
         if (!key || key->type != QvdbType::Int32) return false;
@@ -160,6 +163,22 @@ bool create_or_extend_table(QvdbConnection *connection, const QvdbTable &table) 
         if (found) continue;
         std::string sql = "ALTER TABLE " + ddl_name(table.name) + " ADD COLUMN " +
                           column_definition(column.name, column.type, false);
+        if (qvdb_exec(connection, sql.c_str()) != 0) return false;
+    }
+    return true;
+}
+
+// The child table of each array field: ([extra,] key, idx, value).
+bool create_child_tables(QvdbConnection *connection, const QvdbTable &table) {
+    const QvdbShape &shape = *table.shape;
+    for (uint32_t i = 0; i < shape.field_count; i++) {
+        if (shape.fields[i].type != QvdbType::Int32Array) continue;
+        std::string extra = shape.extra_column ? ddl_name(shape.extra_column) : "";
+        std::string key = ddl_name(shape.key_column);
+        std::string sql = "CREATE TABLE IF NOT EXISTS " + ddl_name(qvdb_child_table(table, shape.fields[i]).c_str()) +
+                          " (\n" + (extra.empty() ? "" : "  " + extra + " INTEGER NOT NULL,\n") + "  " + key +
+                          " INTEGER NOT NULL,\n  idx INTEGER NOT NULL,\n  value INTEGER NOT NULL DEFAULT 0,\n"
+                          "  PRIMARY KEY (" + (extra.empty() ? "" : extra + ", ") + key + ", idx)\n)";
         if (qvdb_exec(connection, sql.c_str()) != 0) return false;
     }
     return true;
@@ -212,7 +231,9 @@ bool build_schema(QvdbConnection *connection) {
     for (const QvdbTable *table = g_tables; table; table = table->next) {
         if (table->shape->file != connection->file || !first_of_name(table)) continue;
         if (!shape_is_sound(*table)) return false;
-        if (!create_or_extend_table(connection, *table) || !insert_factory_rows(connection, *table)) return false;
+        if (!create_or_extend_table(connection, *table) || !create_child_tables(connection, *table) ||
+            !insert_factory_rows(connection, *table))
+            return false;
     }
     if (!insert_param_defaults(connection)) return false;
     std::string pragma = "PRAGMA user_version = " + std::to_string(qvdb_schema_version(connection->file));
@@ -351,6 +372,10 @@ bool QvdbStatement::run() {
     sqlite3_reset(statement_);
     sqlite3_clear_bindings(statement_);
     return rc == SQLITE_DONE || rc == SQLITE_ROW;
+}
+
+std::string qvdb_child_table(const QvdbTable &table, const QvdbField &field) {
+    return std::string(table.name) + "_" + field.column;
 }
 
 std::string qvdb_quote(const char *identifier) { return std::string("\"") + identifier + "\""; }

@@ -46,6 +46,8 @@ std::string qvdb_quote(const char *identifier);
 bool qvdb_valid_identifier(const char *name);
 // The field of a shape by column name, or null.
 const QvdbField *qvdb_find_field(const QvdbShape &shape, const char *column);
+// Name of the child table of an array field: TABLE_COLUMN.
+std::string qvdb_child_table(const QvdbTable &table, const QvdbField &field);
 // The integer value of an integer field of a record.
 int64_t qvdb_field_int(const QvdbField &field, const void *record);
 void qvdb_set_field_int(const QvdbField &field, void *record, int64_t value);
