@@ -341,6 +341,30 @@ TEST_F(CodecStore, TargetListsAndHttpTargetThroughTheDatabase) {
               "{\"chnId\":9,\"url\":\"\",\"username\":\"\",\"password\":\"\"}");
 }
 
+// What a handler does: store the schedule only when its key decoded.
+void save_schedule_if_present(json_object *request, int channel) {
+    auto schedule = new_schedule();
+    if (get_schedule_by_json(request, "effective", schedule.get()) == 0) {
+        ASSERT_EQ(write_motion_effective_schedule(QVDB_PATH, schedule.get(), channel), 0);
+    }
+}
+
+TEST_F(CodecStore, AbsentOrMalformedScheduleKeyLeavesTheStoredScheduleUnchanged) {
+    JsonRef first(json_tokener_parse(("{\"effective\":" + schedule_request(8, 12).substr(12)).c_str()));
+    ASSERT_TRUE(first);
+    save_schedule_if_present(first, 6);
+    auto before = new_schedule();
+    ASSERT_EQ(read_motion_effective_schedule(QVDB_PATH, before.get(), 6), 0);
+    EXPECT_STREQ(before->day[5].period[4].endTime, "5:4");
+    for (const char *request : {"{}", "{\"effective\":{}}", "{\"effective\":\"x\"}", "{\"audible\":[]}"}) {
+        JsonRef parsed(json_tokener_parse(request));
+        save_schedule_if_present(parsed, 6);
+        auto after = new_schedule();
+        ASSERT_EQ(read_motion_effective_schedule(QVDB_PATH, after.get(), 6), 0);
+        EXPECT_EQ(memcmp(before.get(), after.get(), sizeof *after), 0) << request;
+    }
+}
+
 TEST_F(CodecStore, PtzLinkageStoresAndEmitsOnlyLinkedEntries) {
     JsonRef array(json_tokener_parse(
         "[{\"acto_ptz_channel\":2,\"acto_ptz_type\":1,\"acto_ptz_preset\":3,\"acto_ptz_patrol\":4,\"acto_ptz_pattern\":5},"

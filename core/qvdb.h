@@ -217,9 +217,15 @@ int qvdb_write_records(const char *db, const QvdbTable &table, const void *array
                        int extra = 0);
 // Stores the record under every key of the mask.
 int qvdb_copy_record(const char *db, const QvdbTable &table, const void *record, uint64_t mask, int extra = 0);
-// A record found by an exact text column value (first row in key order).
+// The first record in key order whose text column equals text (with prefix > 0: whose first
+// prefix characters equal those of text); with in_use_column, only rows where that integer
+// column is non-zero.
 int qvdb_read_record_by_text(const char *db, const QvdbTable &table, void *record, const char *column,
-                             const char *text);
+                             const char *text, int prefix = 0, const char *in_use_column = nullptr);
+// Number of rows (whose in_use_column is non-zero, when given).
+int qvdb_count_records(const char *db, const QvdbTable &table, const char *in_use_column, int *count);
+// The lowest key without a row or whose in_use_column is 0; -1 when every key is in use.
+int qvdb_free_key(const char *db, const QvdbTable &table, const char *in_use_column);
 // Sets an integer column to value in the rows of the keys in mask; key_column must be the
 // table's key column.
 int qvdb_set_column_int(const char *db, const QvdbTable &table, const char *column, int value, uint64_t mask,

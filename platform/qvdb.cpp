@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,12 @@ const QvdbTable *g_tables = nullptr;  // constant-initialised: safe to use from 
 int g_schema_upgrades = 0;
 constexpr int kBusyTimeoutMs = 10000;
 
+// Connections are per process (a forked child opens its own) and shared by its threads; the
+// handles are opened serialised, so the reply thread may use them too.
 struct ConnectionCache {
     pid_t owner = 0;
     std::vector<QvdbConnection *> connections;
+    std::recursive_mutex lock;
 };
 ConnectionCache &cache() {
     static ConnectionCache instance;
@@ -304,13 +308,14 @@ QvdbConnection *qvdb_open(const char *db) {
     QvdbFile file;
     if (!file_of(db, &file)) return nullptr;
     ConnectionCache &connections = cache();
+    std::lock_guard<std::recursive_mutex> guard(connections.lock);
     if (connections.owner != getpid()) qvdb_forget_connections();
     std::string real = nvr_path(db);
     for (QvdbConnection *connection : connections.connections)
         if (connection->real_path == real) return connection;
     make_parent_dirs(real);
     sqlite3 *handle = nullptr;
-    if (sqlite3_open_v2(real.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+    if (sqlite3_open_v2(real.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {
         sqlite3_close(handle);
         return nullptr;
@@ -328,6 +333,7 @@ QvdbConnection *qvdb_open(const char *db) {
 
 void qvdb_close_all() {
     ConnectionCache &connections = cache();
+    std::lock_guard<std::recursive_mutex> guard(connections.lock);
     if (connections.owner != getpid()) {
         qvdb_forget_connections();
         return;
@@ -341,6 +347,7 @@ void qvdb_close_all() {
 
 void qvdb_forget_connections() {
     ConnectionCache &connections = cache();
+    std::lock_guard<std::recursive_mutex> guard(connections.lock);
     connections.connections.clear();  // the parent's handles are left alone on purpose
     connections.owner = getpid();
 }

@@ -56,9 +56,4 @@ void qvdb_bind_field(sqlite3_stmt *statement, int index, const QvdbField &field,
 // Copies result column index into the record's field (texts cut to the field, NUL-filled).
 void qvdb_load_field(sqlite3_stmt *statement, int index, const QvdbField &field, void *record);
 
-// Reads the first row (in key order) of a record table matching condition, an SQL fragment of
-// the caller's code with one parameter bound to text.
-int qvdb_read_record_where(const char *db, const QvdbTable &table, void *record, const char *condition,
-                           const char *text);
-
 #endif

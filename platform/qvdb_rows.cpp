@@ -326,23 +326,60 @@ int qvdb_copy_record(const char *db, const QvdbTable &table, const void *record,
     return store_record_for_keys(db, table, records.data(), 64, mask, extra);
 }
 
-int qvdb_read_record_where(const char *db, const QvdbTable &table, void *record, const char *condition,
-                           const char *text) {
+// An integer column of the shape (not the key, not an array), or null.
+const QvdbField *integer_field(const QvdbShape &shape, const char *column) {
+    const QvdbField *field = qvdb_find_field(shape, column);
+    return field && field->type != QvdbType::Text && !is_array(*field) ? field : nullptr;
+}
+
+int qvdb_read_record_by_text(const char *db, const QvdbTable &table, void *record, const char *column,
+                             const char *text, int prefix, const char *in_use_column) {
+    const QvdbShape &shape = *table.shape;
+    const QvdbField *field = qvdb_find_field(shape, column);
+    if (!field || field->type != QvdbType::Text || !text || !record || prefix < 0) return -1;
+    if (in_use_column && !integer_field(shape, in_use_column)) return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
-    if (!connection || !record || !text) return -1;
+    if (!connection) return -1;
+    std::string condition = in_use_column ? qvdb_quote(in_use_column) + " <> 0 AND " : "";
+    condition += prefix > 0 ? "substr(" + qvdb_quote(column) + ", 1, ?1) = substr(?2, 1, ?1)" : qvdb_quote(column) + " = ?2";
     QvdbStatement select(connection, select_record_sql(table) + " WHERE " + condition + " ORDER BY " +
-                                         qvdb_quote(table.shape->key_column) + " LIMIT 1");
+                                         qvdb_quote(shape.key_column) + " LIMIT 1");
     if (!select) return -1;
-    sqlite3_bind_text(select.get(), 1, text, -1, SQLITE_TRANSIENT);
+    if (prefix > 0) sqlite3_bind_int(select.get(), 1, prefix);
+    sqlite3_bind_text(select.get(), 2, text, -1, SQLITE_TRANSIENT);
     if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
     return load_record(connection, table, select.get(), record, 0) ? 0 : -1;
 }
 
-int qvdb_read_record_by_text(const char *db, const QvdbTable &table, void *record, const char *column,
-                             const char *text) {
-    const QvdbField *field = qvdb_find_field(*table.shape, column);
-    if (!field || field->type != QvdbType::Text) return -1;
-    return qvdb_read_record_where(db, table, record, (qvdb_quote(column) + " = ?").c_str(), text);
+int qvdb_count_records(const char *db, const QvdbTable &table, const char *in_use_column, int *count) {
+    if (!count) return -1;
+    *count = 0;
+    if (in_use_column && !integer_field(*table.shape, in_use_column)) return -1;
+    QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
+    if (!connection) return -1;
+    QvdbStatement select(connection, "SELECT count(*) FROM " + qvdb_quote(table.name) +
+                                         (in_use_column ? " WHERE " + qvdb_quote(in_use_column) + " <> 0" : ""));
+    if (!select || sqlite3_step(select.get()) != SQLITE_ROW) return -1;
+    *count = sqlite3_column_int(select.get(), 0);
+    return 0;
+}
+
+int qvdb_free_key(const char *db, const QvdbTable &table, const char *in_use_column) {
+    const QvdbShape &shape = *table.shape;
+    if (in_use_column && !integer_field(shape, in_use_column)) return -1;
+    QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
+    if (!connection) return -1;
+    QvdbStatement used(connection, "SELECT " + qvdb_quote(shape.key_column) + " FROM " + qvdb_quote(table.name) +
+                                       (in_use_column ? " WHERE " + qvdb_quote(in_use_column) + " <> 0" : "") +
+                                       " ORDER BY " + qvdb_quote(shape.key_column));
+    if (!used) return -1;
+    int key = 0;
+    while (sqlite3_step(used.get()) == SQLITE_ROW) {
+        int stored = sqlite3_column_int(used.get(), 0);
+        if (stored > key) break;
+        if (stored == key) key++;
+    }
+    return key < shape.key_limit ? key : -1;
 }
 
 int qvdb_set_column_int(const char *db, const QvdbTable &table, const char *column, int value, uint64_t mask,
