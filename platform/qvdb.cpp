@@ -124,21 +124,6 @@ void table_columns(const QvdbShape &shape, std::vector<ColumnSpec> &columns, std
     }
 }
 
-bool shape_is_sound(const QvdbTable &table) {
-    const QvdbShape &shape = *table.shape;
-    if (!qvdb_valid_identifier(table.name) || !qvdb_valid_identifier(shape.key_column)) return false;
-    if (shape.extra_column && !qvdb_valid_identifier(shape.extra_column)) return false;
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        if (!qvdb_valid_identifier(shape.fields[i].column)) return false;
-        if (shape.fields[i].type == QvdbType::Int32Array && shape.layout != QvdbLayout::Record) return false;
-    }
-    if (shape.layout != QvdbLayout::Schedule) {
-        const QvdbField *key = qvdb_find_field(shape, shape.key_column);
-        if (!key || key->type != QvdbType::Int32) return false;
-    }
-    return true;
-}
-
 std::vector<std::string> existing_columns(QvdbConnection *connection, const char *table) {
     std::vector<std::string> names;
     QvdbStatement info(connection, "PRAGMA table_info(" + qvdb_quote(table) + ")");
@@ -234,7 +219,7 @@ int read_user_version(QvdbConnection *connection) {
 bool build_schema(QvdbConnection *connection) {
     for (const QvdbTable *table = g_tables; table; table = table->next) {
         if (table->shape->file != connection->file || !first_of_name(table)) continue;
-        if (!shape_is_sound(*table)) return false;
+        if (!qvdb_table_problem(*table).empty()) return false;
         if (!create_or_extend_table(connection, *table) || !create_child_tables(connection, *table) ||
             !insert_factory_rows(connection, *table))
             return false;
@@ -282,6 +267,41 @@ const QvdbTable *qvdb_find_table(const char *name) {
     for (const QvdbTable *table = g_tables; table; table = table->next)
         if (strcmp(table->name, name) == 0) found = table;
     return found;
+}
+
+std::string qvdb_table_problem(const QvdbTable &table) {
+    const QvdbShape &shape = *table.shape;
+    std::string name = table.name ? table.name : "(null)";
+    if (!qvdb_valid_identifier(table.name)) return name + ": table name is not an identifier";
+    if (strncmp(table.name, "sqlite_", 7) == 0 || strcmp(table.name, "params") == 0) return name + ": reserved table name";
+    const QvdbTable *first = qvdb_find_table(table.name);
+    if (first && first->shape != table.shape) return name + ": registered twice with different shapes";
+    if (!qvdb_valid_identifier(shape.key_column)) return name + ": key column is not an identifier";
+    if (shape.extra_column && !qvdb_valid_identifier(shape.extra_column)) return name + ": bad second key column";
+    if (shape.key_limit <= 0 || (shape.extra_column && shape.extra_limit <= 0)) return name + ": empty key range";
+    if (shape.layout == QvdbLayout::List && shape.slot_limit <= 0) return name + ": list without entries";
+    std::vector<ColumnSpec> columns;
+    std::vector<const char *> key;
+    table_columns(shape, columns, key);
+    for (uint32_t i = 0; i < shape.field_count; i++) {
+        const QvdbField &field = shape.fields[i];
+        if (!qvdb_valid_identifier(field.column)) return name + ": column name is not an identifier";
+        if (field.offset + field.size > shape.size) return name + "." + field.column + ": outside the record";
+        if (field.type == QvdbType::Int32Array) {
+            if (shape.layout != QvdbLayout::Record) return name + "." + field.column + ": arrays only in records";
+            const QvdbTable *clash = qvdb_find_table(qvdb_child_table(table, field).c_str());
+            if (clash) return name + "." + field.column + ": child table name is taken";
+            columns.push_back({field.column, field.type});
+        }
+    }
+    for (size_t i = 0; i < columns.size(); i++)
+        for (size_t j = i + 1; j < columns.size(); j++)
+            if (strcasecmp(columns[i].name, columns[j].name) == 0) return name + ": column " + columns[i].name + " twice";
+    if (shape.layout != QvdbLayout::Schedule) {
+        const QvdbField *key_field = qvdb_find_field(shape, shape.key_column);
+        if (!key_field || key_field->type != QvdbType::Int32) return name + ": key column is not an int32_t field";
+    }
+    return "";
 }
 
 const QvdbShape kQvdbScheduleShape = qvdb_schedule_shape();

@@ -44,6 +44,9 @@ class QvdbStatement {
 std::string qvdb_quote(const char *identifier);
 // True for names made of letters, digits and '_' that do not start with a digit.
 bool qvdb_valid_identifier(const char *name);
+// What is wrong with a table declaration ("" when nothing). A file whose tables are not all
+// sound is not opened: the tests check every registered table.
+std::string qvdb_table_problem(const QvdbTable &table);
 // The field of a shape by column name, or null.
 const QvdbField *qvdb_find_field(const QvdbShape &shape, const char *column);
 // Name of the child table of an array field: TABLE_COLUMN.

@@ -60,12 +60,6 @@ int bind_keys(sqlite3_stmt *statement, const QvdbShape &shape, int key, int extr
     return index;
 }
 
-// "WHERE extra = ? AND key = ?" of an array field's child rows.
-std::string child_condition(const QvdbShape &shape) {
-    return std::string(" WHERE ") + (shape.extra_column ? qvdb_quote(shape.extra_column) + " = ? AND " : "") +
-           qvdb_quote(shape.key_column) + " = ?";
-}
-
 int record_key(const QvdbShape &shape, const void *record) {
     const QvdbField *key = qvdb_find_field(shape, shape.key_column);
     return key ? static_cast<int>(qvdb_field_int(*key, record)) : -1;
@@ -77,7 +71,7 @@ bool load_arrays(QvdbConnection *connection, const QvdbTable &table, void *recor
         const QvdbField &field = shape.fields[i];
         if (!is_array(field)) continue;
         QvdbStatement select(connection, "SELECT idx, value FROM " + qvdb_quote(qvdb_child_table(table, field).c_str()) +
-                                             child_condition(shape));
+                                             key_condition(shape, true));
         if (!select) return false;
         bind_keys(select.get(), shape, record_key(shape, record), extra, true);
         int32_t *values = reinterpret_cast<int32_t *>(static_cast<char *>(record) + field.offset);
@@ -97,7 +91,7 @@ bool store_arrays(QvdbConnection *connection, const QvdbTable &table, const void
         const QvdbField &field = shape.fields[i];
         if (!is_array(field)) continue;
         std::string child = qvdb_quote(qvdb_child_table(table, field).c_str());
-        QvdbStatement erase(connection, "DELETE FROM " + child + child_condition(shape));
+        QvdbStatement erase(connection, "DELETE FROM " + child + key_condition(shape, true));
         QvdbStatement insert(connection, "INSERT INTO " + child + " (" +
                                              (shape.extra_column ? qvdb_quote(shape.extra_column) + ", " : "") +
                                              qvdb_quote(shape.key_column) + ", idx, value) VALUES (" +

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qvdb_internal.h"
 #include "platform/qvdb_test_support.h"
 
 namespace {
@@ -27,6 +28,64 @@ std::string query(const std::string &file, const std::string &sql) {
     }
     sqlite3_close(db);
     return result;
+}
+
+// Every table any part of the program declares must be sound, or its file cannot be opened.
+TEST(TableDeclarations, EveryRegisteredTableIsSound) {
+    int tables = 0;
+    for (const QvdbTable *table = qvdb_first_table(); table; table = table->next, tables++)
+        EXPECT_EQ(qvdb_table_problem(*table), "");
+    EXPECT_GT(tables, 100);
+}
+
+TEST(TableDeclarations, UnsoundDeclarationsAreNamed) {
+    struct Bad {
+        int32_t id;
+        int32_t slot;
+        char name[8];
+        int32_t list[4];
+    };
+    const QvdbField good_key[] = {QVDB_FIELD(Bad, id, "id"), QVDB_FIELD(Bad, name, "name")};
+    const QvdbField text_key[] = {QVDB_FIELD(Bad, name, "id")};
+    const QvdbField twice[] = {QVDB_FIELD(Bad, id, "id"), QVDB_FIELD(Bad, slot, "ID")};
+    const QvdbField bad_name[] = {QVDB_FIELD(Bad, id, "id"), QVDB_FIELD(Bad, slot, "slot;--")};
+    const QvdbField list_slot[] = {QVDB_FIELD(Bad, id, "id"), QVDB_FIELD(Bad, slot, "slot")};
+    const QvdbField list_array[] = {QVDB_FIELD(Bad, id, "id"), QVDB_FIELD(Bad, list, "list")};
+    const QvdbShape record = qvdb_record_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(good_key), "id", 4, 0);
+    const QvdbShape no_range = qvdb_record_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(good_key), "id", 0, 0);
+    const QvdbShape text_keyed = qvdb_record_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(text_key), "id", 4, 0);
+    const QvdbShape doubled = qvdb_record_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(twice), "id", 4, 0);
+    const QvdbShape badly_named = qvdb_record_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(bad_name), "id", 4, 0);
+    const QvdbShape slotted = qvdb_list_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(list_slot), "id", 4, 4);
+    const QvdbShape list_with_array = qvdb_list_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(list_array), "id", 4, 4);
+    struct Case {
+        int line;
+        const char *name;
+        const QvdbShape *shape;
+        const char *problem;
+    } cases[] = {
+        {__LINE__, "test_bad_a", &record, ""},
+        {__LINE__, "test bad", &record, "not an identifier"},
+        {__LINE__, "params", &record, "reserved"},
+        {__LINE__, "motion", &record, "different shapes"},
+        {__LINE__, "test_bad_b", &no_range, "empty key range"},
+        {__LINE__, "test_bad_c", &text_keyed, "not an int32_t field"},
+        {__LINE__, "test_bad_d", &doubled, "twice"},
+        {__LINE__, "test_bad_e", &badly_named, "not an identifier"},
+        {__LINE__, "test_bad_f", &slotted, "twice"},
+        {__LINE__, "test_bad_g", &list_with_array, "arrays only in records"},
+    };
+    for (const Case &c : cases) {
+        // A table object that is not registered: built by hand so the registry stays untouched.
+        QvdbTable *table = static_cast<QvdbTable *>(operator new(sizeof(QvdbTable)));
+        table->name = c.name;
+        table->shape = c.shape;
+        table->next = nullptr;
+        std::string problem = qvdb_table_problem(*table);
+        operator delete(table);
+        if (*c.problem == '\0') EXPECT_EQ(problem, "") << "line " << c.line;
+        else EXPECT_NE(problem.find(c.problem), std::string::npos) << "line " << c.line << ": " << problem;
+    }
 }
 
 TEST_F(SchemaLifecycle, NewFileGetsSchemaFactoryRowsAndNoAccount) {
