@@ -23,7 +23,9 @@
 // qvdb_record_shape_ex(..., "event_type", limit) and QVDB_DECLARE/DEFINE_RECORD_FUNCTIONS_EX.
 // A weekly schedule table is one line: QVDB_SCHEDULE_TABLE(kBarSchedule, "bar_schedule") plus
 // QVDB_DEFINE_SCHEDULE_FUNCTIONS(bar, kBarSchedule) (read_bar_schedule, write_bar_schedule,
-// copy_bar_schedules). A further table name of an existing shape (a white-LED list, an HTTP
+// copy_bar_schedules; QVDB_DECLARE_SCHEDULE_FUNCTIONS(bar) in the header). A schedule keyed by
+// channel and a second number: const QvdbShape kShape = qvdb_schedule_shape("event_type", 9);
+// QVDB_TABLE(kTable, "baz_schedule", kShape); QVDB_DEFINE_SCHEDULE_FUNCTIONS_EX(baz, kTable). A further table name of an existing shape (a white-LED list, an HTTP
 // target, a schedule of the named-table functions) is QVDB_TABLE(kName, "name", shape).
 //
 // Supported field types: int32_t, uint32_t, int64_t, uint64_t (INTEGER columns), char[N]
@@ -134,8 +136,9 @@ constexpr QvdbShape qvdb_list_shape(QvdbFile file, size_t entry_size, const Qvdb
     return QvdbShape{QvdbLayout::List, file, static_cast<uint32_t>(entry_size), fields, count, owner_column,
                      owner_limit, 0, extra_column, extra_limit, slot_limit};
 }
-constexpr QvdbShape qvdb_schedule_shape(const char *extra_column = nullptr, int extra_limit = 0) {
-    return QvdbShape{QvdbLayout::Schedule, kQvdbSettings, 0, nullptr, 0, "channel", kQvdbChannels, 0,
+constexpr QvdbShape qvdb_schedule_shape(const char *extra_column = nullptr, int extra_limit = 0,
+                                        QvdbFile file = kQvdbSettings) {
+    return QvdbShape{QvdbLayout::Schedule, file, 0, nullptr, 0, "channel", kQvdbChannels, 0,
                      extra_column, extra_limit, 0};
 }
 
@@ -189,12 +192,14 @@ class DbTransaction {
     bool done_;
 };
 
-// Closes every cached connection of this process (tests; after a fork, use it in the child
-// only through qvdb_forget_connections).
+// Database files are opened on first use and stay open for the life of the process (one
+// connection per file, shared by its threads; a transaction belongs to the connection). A
+// forked child notices the fork and opens its own.
+// Closes every cached connection of this process (tools and tests).
 void qvdb_close_all();
 // Drops cached connections without closing them (a forked child must not use its parent's).
 void qvdb_forget_connections();
-// Opens (creating or upgrading when needed) and closes again: the factory state of a new file.
+// Opens the file, creating it in factory state or upgrading it when needed; 0 on success.
 int qvdb_init_file(const char *db);
 // The schema version this program writes into files of that kind.
 int qvdb_schema_version(QvdbFile file);
@@ -251,7 +256,9 @@ int qvdb_write_schedule(const char *db, const QvdbTable &table, const WeeklySche
 int qvdb_copy_schedule(const char *db, const QvdbTable &table, const WeeklySchedule *schedule, uint64_t mask,
                        int extra = 0);
 
-// Function families generated from a table.
+// Function families generated from a table. read_KINDs fills up to the table's key limit of
+// records (64 for channels) in key order; write_KINDs stores array[i] as key i for each set bit
+// i below count; copy_KINDs stores the record under every key of the mask.
 #define QVDB_DECLARE_RECORD_FUNCTIONS(kind, Record)                                         \
     int read_##kind(const char *db, Record *record, int key);                               \
     int read_##kind##s(const char *db, Record *array, int *count, int reserved = 0);        \
@@ -312,6 +319,24 @@ int qvdb_copy_schedule(const char *db, const QvdbTable &table, const WeeklySched
     }                                                                                            \
     int copy_##kind##_schedules(const char *db, const WeeklySchedule *schedule, uint64_t mask) { \
         return qvdb_copy_schedule(db, table, schedule, mask);                                    \
+    }
+
+// Schedules with a second key (a shape from qvdb_schedule_shape("event_type", 9)):
+// read_KIND_schedule(db, schedule, channel, second), copy_KIND_schedules(db, schedule, second, mask).
+#define QVDB_DECLARE_SCHEDULE_FUNCTIONS_EX(kind)                                                          \
+    int read_##kind##_schedule(const char *db, WeeklySchedule *schedule, int channel, int extra);          \
+    int write_##kind##_schedule(const char *db, const WeeklySchedule *schedule, int channel, int extra);   \
+    int copy_##kind##_schedules(const char *db, const WeeklySchedule *schedule, int extra, uint64_t mask);
+
+#define QVDB_DEFINE_SCHEDULE_FUNCTIONS_EX(kind, table)                                                     \
+    int read_##kind##_schedule(const char *db, WeeklySchedule *schedule, int channel, int extra) {         \
+        return qvdb_read_schedule(db, table, schedule, channel, extra);                                    \
+    }                                                                                                      \
+    int write_##kind##_schedule(const char *db, const WeeklySchedule *schedule, int channel, int extra) {  \
+        return qvdb_write_schedule(db, table, schedule, channel, extra);                                   \
+    }                                                                                                      \
+    int copy_##kind##_schedules(const char *db, const WeeklySchedule *schedule, int extra, uint64_t mask) { \
+        return qvdb_copy_schedule(db, table, schedule, mask, extra);                                       \
     }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 // indexed HTTP target batch.
 #include <string.h>
 
+#include <memory>
+
 #include "platform/qvdb_internal.h"
 #include "platform/qvdb_test_support.h"
 
@@ -150,6 +152,74 @@ TEST_F(HttpBatch, OnlyTargetsWhoseChannelIsTheirIndexAreStored) {
     }
     EXPECT_EQ(write_http_notification_params_batch(QVDB_PATH, targets, "motion_whiteled_esche", 14), -1);
     EXPECT_EQ(read_http_notification_params_init(QVDB_PATH, "except_http_notification_params", loaded, 65), -1);
+}
+
+}  // namespace
+
+// The declarations a developer writes for a new kind, as the header describes them: first
+// what would stand in the kind's header, then its field table and functions.
+struct FooRecord {
+    int32_t channel;
+    int32_t enable;
+    char name[32];
+};
+static_assert(sizeof(FooRecord) == 40, "foo record is 40 bytes");
+QVDB_DECLARE_RECORD_FUNCTIONS(foo, FooRecord)
+QVDB_DECLARE_SCHEDULE_FUNCTIONS_EX(baz)
+
+namespace {
+
+const QvdbField kFooFields[] = {
+    QVDB_FIELD(FooRecord, channel, "channel"),
+    QVDB_FIELD(FooRecord, enable, "enable"),
+    QVDB_FIELD(FooRecord, name, "name"),
+};
+const QvdbShape kFooShape = qvdb_record_shape(kQvdbAnpr, sizeof(FooRecord), QVDB_FIELDS(kFooFields), "channel", 64, 64);
+QVDB_TABLE(kFooTable, "test_foo", kFooShape);
+const QvdbShape kBazShape = qvdb_schedule_shape("event_type", 9, kQvdbAnpr);
+QVDB_TABLE(kBazTable, "test_baz_schedule", kBazShape);
+
+}  // namespace
+
+QVDB_DEFINE_RECORD_FUNCTIONS(foo, FooRecord, kFooTable)
+QVDB_DEFINE_SCHEDULE_FUNCTIONS_EX(baz, kBazTable)
+
+namespace {
+
+using DeclaredKinds = DbTest;
+
+TEST_F(DeclaredKinds, AFewDeclarativeLinesGiveTheWholeFamily) {
+    FooRecord foo{};
+    foo.channel = 17;
+    strcpy(foo.name, "declared");
+    ASSERT_EQ(write_foo(QVDB_ANPR_PATH, &foo), 0);
+    FooRecord all[64];
+    int count = 0;
+    ASSERT_EQ(read_foos(QVDB_ANPR_PATH, all, &count), 0);
+    EXPECT_EQ(count, 64);  // factory rows
+    EXPECT_STREQ(all[17].name, "declared");
+    ASSERT_EQ(copy_foos(QVDB_ANPR_PATH, &foo, 1ULL << 40), 0);
+    FooRecord loaded{};
+    ASSERT_EQ(read_foo(QVDB_ANPR_PATH, &loaded, 40), 0);
+    EXPECT_STREQ(loaded.name, "declared");
+    all[3].enable = 1;
+    ASSERT_EQ(write_foos(QVDB_ANPR_PATH, all, 64, 1ULL << 3), 0);
+    ASSERT_EQ(read_foo(QVDB_ANPR_PATH, &loaded, 3), 0);
+    EXPECT_EQ(loaded.enable, 1);
+
+    std::unique_ptr<WeeklySchedule> schedule(new WeeklySchedule{});
+    strcpy(schedule->day[1].period[2].startTime, "10:00");
+    ASSERT_EQ(write_baz_schedule(QVDB_ANPR_PATH, schedule.get(), 5, 8), 0);
+    ASSERT_EQ(copy_baz_schedules(QVDB_ANPR_PATH, schedule.get(), 2, 1ULL << 6), 0);
+    std::unique_ptr<WeeklySchedule> read(new WeeklySchedule{});
+    ASSERT_EQ(read_baz_schedule(QVDB_ANPR_PATH, read.get(), 5, 8), 0);
+    EXPECT_STREQ(read->day[1].period[2].startTime, "10:00");
+    ASSERT_EQ(read_baz_schedule(QVDB_ANPR_PATH, read.get(), 5, 2), 0);
+    EXPECT_STREQ(read->day[1].period[2].startTime, "");
+    ASSERT_EQ(read_baz_schedule(QVDB_ANPR_PATH, read.get(), 6, 2), 0);
+    EXPECT_STREQ(read->day[1].period[2].startTime, "10:00");
+    EXPECT_EQ(write_baz_schedule(QVDB_ANPR_PATH, schedule.get(), 5, 9), -1);
+    EXPECT_EQ(write_baz_schedule(QVDB_PATH, schedule.get(), 5, 1), -1);  // the table is in the other file
 }
 
 }  // namespace
