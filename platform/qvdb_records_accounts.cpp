@@ -15,7 +15,6 @@ const QvdbField kUserFields[] = {
     QVDB_FIELD(UserRecord, localplayback, "local_playback_channels"),
     QVDB_FIELD(UserRecord, remoteliveview, "remote_liveview_channels"),
     QVDB_FIELD(UserRecord, remoteplayback, "remote_playback_channels"),
-    QVDB_FIELD(UserRecord, reserved1, "reserved_text"),
     QVDB_FIELD(UserRecord, flag_text, "flag_text"),
     QVDB_FIELD(UserRecord, localLiveView, "local_live_view"),
     QVDB_FIELD(UserRecord, localPlayback, "local_playback"),

@@ -101,7 +101,7 @@ TEST_F(SchemaLifecycle, NewFileGetsSchemaFactoryRowsAndNoAccount) {
     qvdb_param_defaults(&defaults);
     EXPECT_EQ(query(file, "SELECT count(*) FROM params"), std::to_string(defaults));
     // One real column per field; the OEM table is only in the OEM file.
-    EXPECT_EQ(query(file, "SELECT count(*) FROM pragma_table_info('users')"), "37");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM pragma_table_info('users')"), "36");
     EXPECT_EQ(query(file, "SELECT type FROM pragma_table_info('motion') WHERE name = 'motion_table'"), "TEXT");
     EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE name = 'oem_users'"), "0");
     EXPECT_EQ(query(file, "SELECT count(*) FROM pragma_table_info('motion_white_led_params')"), "5");
