@@ -102,7 +102,8 @@ struct QvdbTypeOf<int32_t[N]> {
 enum class QvdbLayout : uint8_t {
     Record,    // one row per key; the key is a field of the record
     List,      // an ordered list of entries per owner key: rows (owner, slot); the owner is a field
-    Schedule,  // a weekly schedule per key: rows (channel, day, slot)
+    Schedule,  // a weekly schedule per key: rows (channel, day, slot) for the periods in use
+               // (texts or an action type); a day flag without periods keeps an empty slot-0 row
 };
 
 struct QvdbShape {

@@ -88,13 +88,13 @@ bool is_key_column(const std::vector<const char *> &key, const char *column) {
     return false;
 }
 
-struct ColumnSpec {
+struct ColumnInfo {
     const char *name;
     QvdbType type;
 };
 
 // Every column of a table in schema order, and its primary key.
-void table_columns(const QvdbShape &shape, std::vector<ColumnSpec> &columns, std::vector<const char *> &key) {
+void table_columns(const QvdbShape &shape, std::vector<ColumnInfo> &columns, std::vector<const char *> &key) {
     if (shape.extra_column) {
         columns.push_back({shape.extra_column, QvdbType::Int32});
         key.push_back(shape.extra_column);
@@ -133,20 +133,20 @@ std::vector<std::string> existing_columns(QvdbConnection *connection, const char
 }
 
 bool create_or_extend_table(QvdbConnection *connection, const QvdbTable &table) {
-    std::vector<ColumnSpec> columns;
+    std::vector<ColumnInfo> columns;
     std::vector<const char *> key;
     table_columns(*table.shape, columns, key);
     std::vector<std::string> present = existing_columns(connection, table.name);
     if (present.empty()) {
         std::string sql = "CREATE TABLE " + ddl_name(table.name) + " (\n";
-        for (const ColumnSpec &column : columns)
+        for (const ColumnInfo &column : columns)
             sql += "  " + column_definition(column.name, column.type, is_key_column(key, column.name)) + ",\n";
         sql += "  PRIMARY KEY (";
         for (size_t i = 0; i < key.size(); i++) sql += (i ? ", " : "") + ddl_name(key[i]);
         sql += ")\n)";
         return qvdb_exec(connection, sql.c_str()) == 0;
     }
-    for (const ColumnSpec &column : columns) {
+    for (const ColumnInfo &column : columns) {
         bool found = false;
         for (const std::string &name : present) found = found || strcasecmp(name.c_str(), column.name) == 0;
         if (found) continue;
@@ -280,7 +280,7 @@ std::string qvdb_table_problem(const QvdbTable &table) {
     if (shape.extra_column && !qvdb_valid_identifier(shape.extra_column)) return name + ": bad second key column";
     if (shape.key_limit <= 0 || (shape.extra_column && shape.extra_limit <= 0)) return name + ": empty key range";
     if (shape.layout == QvdbLayout::List && shape.slot_limit <= 0) return name + ": list without entries";
-    std::vector<ColumnSpec> columns;
+    std::vector<ColumnInfo> columns;
     std::vector<const char *> key;
     table_columns(shape, columns, key);
     for (uint32_t i = 0; i < shape.field_count; i++) {
