@@ -83,8 +83,10 @@ bool take_field(const char *text, size_t begin, size_t end, char (&field)[64]) {
 
 // Sets a text parameter, creating the key when it does not exist yet.
 void store_text_param(const char *key, const char *value) {
+    DbTransaction transaction(kSettingsDb);
     if (check_param_key(kSettingsDb, key) == 0) set_param_value(kSettingsDb, key, value);
     else add_param_value(kSettingsDb, key, value);
+    transaction.commit();
 }
 
 // Runs a device program (argument vector, no shell); its result is not needed.

@@ -166,6 +166,63 @@ void build_new_user(json_object *request, int type, int permission, int remote_p
     strcpy(user->flag_text, "0");
 }
 
+// What an add or change request came to.
+enum class AccountOutcome { kRefused, kFull, kSameName, kDone };
+
+// Checks and stores a new account in one transaction, so that concurrent adds can neither
+// overfill the table nor both take one name. Sets *id to the new account's id.
+AccountOutcome add_account(const char *arg, int *id) {
+    DbTransaction transaction(kSettingsDb);
+    int count = 0;
+    if (read_user_count(kSettingsDb, &count) != 0 || count > kMaxUsers - 1) return AccountOutcome::kFull;
+    JsonRef request(get_request_tokener_json_object(arg));
+    if (!request) return AccountOutcome::kRefused;
+    int type = 0, permission = 0, remote_permission = 0;
+    if (!read_ranged(request, "type", 0, 3, &type) || !read_ranged(request, "permission", -1, INT32_MAX, &permission) ||
+        !read_ranged(request, "remotePermission", -1, INT32_MAX, &remote_permission))
+        return AccountOutcome::kRefused;
+    char name[kNameCompareLength + 1];
+    if (!read_name(request, name)) return AccountOutcome::kRefused;
+    if (find_same_name(name, -1) >= 0) return AccountOutcome::kSameName;
+
+    UserRecord user;
+    build_new_user(request, type, permission, remote_permission, &user);
+    if (add_user(kSettingsDb, &user) != 0) return AccountOutcome::kFull;  // no free slot after all
+    if (transaction.commit() != 0) return AccountOutcome::kRefused;
+    *id = user.id;
+    return AccountOutcome::kDone;
+}
+
+// Reads, checks and rewrites one account in one transaction. Sets *id to the account's id.
+AccountOutcome change_account(const char *arg, int *id) {
+    JsonRef request(get_request_tokener_json_object(arg));
+    if (!request || !read_ranged(request, "id", 0, kMaxUsers - 1, id)) return AccountOutcome::kRefused;
+    DbTransaction transaction(kSettingsDb);
+    UserRecord user;
+    memset(&user, 0, sizeof user);
+    // A record that could not be read is never written back (it would land on account 0).
+    if (read_user(kSettingsDb, &user, *id) != 0) return AccountOutcome::kRefused;
+    user.id = *id;
+
+    char name[kNameCompareLength + 1];
+    bool has_name = read_name(request, name);
+    if (user.enable == 0 && !has_name) return AccountOutcome::kRefused;  // a deleted slot comes back only with a name
+    int type = user.type;
+    if (json_object_object_get_ex(request, "type", nullptr) && !read_ranged(request, "type", 0, 3, &type))
+        return AccountOutcome::kRefused;
+    if (has_name) {
+        if (find_same_name(name, *id) >= 0) return AccountOutcome::kSameName;
+        copy_text_field(user.name, sizeof user.name, name);
+    }
+    user.enable = 1;
+    user.type = type;
+    on_cgi_get_string_from_json(request, "password", user.password, sizeof user.password);
+    copy_rights(request, &user, true);
+    copy_channels(request, &user);
+    if (write_user(kSettingsDb, &user) != 0 || transaction.commit() != 0) return AccountOutcome::kRefused;
+    return AccountOutcome::kDone;
+}
+
 }  // namespace
 
 // "/6070": the accounts in use, in table order.
@@ -181,56 +238,36 @@ int on_get_user_list(const char *) {
 
 // "/6071": adds an account; "FAILED_FULL" with 100 accounts, "SAMEUSER" for a name in use.
 int on_add_new_user(const char *arg) {
-    int count = 0;
-    if (read_user_count(kSettingsDb, &count) != 0 || count > kMaxUsers - 1)
-        return cgi_writeback_webserver(kTextPlain, "FAILED_FULL");
-    JsonRef request(get_request_tokener_json_object(arg));
-    if (!request) return 0;
-    int type = 0, permission = 0, remote_permission = 0;
-    if (!read_ranged(request, "type", 0, 3, &type) || !read_ranged(request, "permission", -1, INT32_MAX, &permission) ||
-        !read_ranged(request, "remotePermission", -1, INT32_MAX, &remote_permission))
-        return 0;
-    char name[kNameCompareLength + 1];
-    if (!read_name(request, name)) return 0;
-    if (find_same_name(name, -1) >= 0) return cgi_writeback_webserver(kTextPlain, "SAMEUSER");
-
-    UserRecord user;
-    build_new_user(request, type, permission, remote_permission, &user);
-    if (add_user(kSettingsDb, &user) != 0)
-        return cgi_writeback_webserver(kTextPlain, "FAILED_FULL");  // no free slot after all
+    int id = -1;
+    switch (add_account(arg, &id)) {
+        case AccountOutcome::kFull:
+            return cgi_writeback_webserver(kTextPlain, "FAILED_FULL");
+        case AccountOutcome::kSameName:
+            return cgi_writeback_webserver(kTextPlain, "SAMEUSER");
+        case AccountOutcome::kRefused:
+            return 0;
+        case AccountOutcome::kDone:
+            break;
+    }
     notify_users_changed(nullptr);
     cgi_log_operation(on_system_ipc_callback, kSettingsSaved, kUserAdded, 0);
     char answer[32];
-    snprintf(answer, sizeof answer, "id=%d", user.id);
+    snprintf(answer, sizeof answer, "id=%d", id);
     return cgi_writeback_webserver(kTextPlain, answer);
 }
 
 // "/6072": changes the keys present in the request; permission levels and channel masks stay.
 int on_set_user_info(const char *arg) {
-    JsonRef request(get_request_tokener_json_object(arg));
-    int id = 0;
-    if (!request || !read_ranged(request, "id", 0, kMaxUsers - 1, &id)) return 0;
-    UserRecord user;
-    memset(&user, 0, sizeof user);
-    if (read_user(kSettingsDb, &user, id) != 0) return 0;  // never write a record that was not read
-    user.id = id;
-
-    char name[kNameCompareLength + 1];
-    bool has_name = read_name(request, name);
-    if (user.enable == 0 && !has_name) return 0;  // a deleted slot comes back only with a name
-    int type = user.type;
-    if (json_object_object_get_ex(request, "type", nullptr) && !read_ranged(request, "type", 0, 3, &type)) return 0;
-    if (has_name) {
-        if (find_same_name(name, id) >= 0) return cgi_writeback_webserver(kTextPlain, "SAMEUSER");
-        copy_text_field(user.name, sizeof user.name, name);
+    int id = -1;
+    switch (change_account(arg, &id)) {
+        case AccountOutcome::kSameName:
+            return cgi_writeback_webserver(kTextPlain, "SAMEUSER");
+        case AccountOutcome::kRefused:
+        case AccountOutcome::kFull:
+            return 0;
+        case AccountOutcome::kDone:
+            break;
     }
-    user.enable = 1;
-    user.type = type;
-    on_cgi_get_string_from_json(request, "password", user.password, sizeof user.password);
-    copy_rights(request, &user, true);
-    copy_channels(request, &user);
-
-    write_user(kSettingsDb, &user);
     int32_t changed = id;
     notify_users_changed(&changed);
     return cgi_writeback_webserver(kTextPlain, "OK");

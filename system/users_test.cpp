@@ -3,6 +3,7 @@
 #include <json-c/json.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "system/user_test_util.h"
@@ -151,6 +152,23 @@ TEST_F(UsersRoute, DuplicateNamesCompareOn31Characters) {
         {__LINE__, "Admin", "id=3"},  // names are compared exactly
     };
     for (const Case &c : cases) EXPECT_EQ(post_json("/6071", add_body(c.name)).output, text_answer(c.answer)) << "line " << c.line;
+}
+
+TEST_F(UsersRoute, ConcurrentAddsOfOneNameMakeOneAccount) {
+    store_user(0, "admin", "d0", 0);
+    std::vector<CgiResult> results(6);
+    std::vector<std::thread> requests;
+    for (size_t i = 0; i < results.size(); i++)
+        requests.emplace_back([&, i] { results[i] = post_json("/6071", add_body("twin")); });
+    for (std::thread &request : requests) request.join();
+    int added = 0, same = 0;
+    for (const CgiResult &r : results) {
+        if (r.output == text_answer("id=1")) added++;
+        if (r.output == text_answer("SAMEUSER")) same++;
+    }
+    EXPECT_EQ(added, 1);
+    EXPECT_EQ(same, 5);
+    EXPECT_EQ(user_count(), 2);
 }
 
 TEST_F(UsersRoute, HostileNamesAreStoredAsDataCutToTheField) {
