@@ -189,6 +189,7 @@ class FactoryOptionRoute : public RouteTest {
         nvr_devroot_reset();
     }
     void TearDown() override {
+        qvdb_close_all();  // the connections of this test's device root
         unsetenv("NVR_ROOT");
         nvr_devroot_reset();
         RouteTest::TearDown();

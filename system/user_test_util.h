@@ -24,6 +24,7 @@ class AccountRouteTest : public RouteTest {
         nvr_devroot_reset();
     }
     void TearDown() override {
+        qvdb_close_all();  // the connections of this test's device root
         unsetenv("NVR_ROOT");
         nvr_devroot_reset();
         RouteTest::TearDown();
