@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <new>
 
 #include "core/ipc.h"
 #include "core/json_util.h"
