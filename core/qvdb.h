@@ -26,8 +26,9 @@
 // copy_bar_schedules). A further table name of an existing shape (a white-LED list, an HTTP
 // target, a schedule of the named-table functions) is QVDB_TABLE(kName, "name", shape).
 //
-// Supported field types: int32_t, uint32_t, int64_t, uint64_t (INTEGER columns) and char[N]
-// (TEXT, at most N - 1 characters). Registration only links a static object into a list; the
+// Supported field types: int32_t, uint32_t, int64_t, uint64_t (INTEGER columns), char[N]
+// (TEXT, at most N - 1 characters) and, in records, int32_t[N] arrays, stored as child rows of
+// the table TABLE_COLUMN (key, idx, value; one row per non-zero element). Registration only links a static object into a list; the
 // schema version is a checksum of every registered table, so a new table or column upgrades
 // older database files the next time they are opened (missing tables, columns and factory rows
 // are added; nothing is removed). Duplicate registrations of one name are harmless.
@@ -51,7 +52,7 @@ constexpr int kQvdbChannels = 64;
 // Which file a table lives in.
 enum QvdbFile : uint8_t { kQvdbSettings = 0, kQvdbAnpr = 1, kQvdbOem = 2 };
 
-enum class QvdbType : uint8_t { Int32, UInt32, Int64, Text };
+enum class QvdbType : uint8_t { Int32, UInt32, Int64, Text, Int32Array };
 
 // One stored field of a record: column name, byte offset, type, byte size.
 struct QvdbField {
@@ -82,6 +83,10 @@ struct QvdbTypeOf<uint64_t> {
 template <size_t N>
 struct QvdbTypeOf<char[N]> {
     static constexpr QvdbType value = QvdbType::Text;
+};
+template <size_t N>
+struct QvdbTypeOf<int32_t[N]> {
+    static constexpr QvdbType value = QvdbType::Int32Array;
 };
 
 #define QVDB_FIELD(Record, member, column_name)                                                 \
@@ -212,9 +217,15 @@ int qvdb_write_records(const char *db, const QvdbTable &table, const void *array
                        int extra = 0);
 // Stores the record under every key of the mask.
 int qvdb_copy_record(const char *db, const QvdbTable &table, const void *record, uint64_t mask, int extra = 0);
-// A record found by an exact text column value (first row in key order).
+// The first record in key order whose text column equals text (with prefix > 0: whose first
+// prefix characters equal those of text); with in_use_column, only rows where that integer
+// column is non-zero.
 int qvdb_read_record_by_text(const char *db, const QvdbTable &table, void *record, const char *column,
-                             const char *text);
+                             const char *text, int prefix = 0, const char *in_use_column = nullptr);
+// Number of rows (whose in_use_column is non-zero, when given).
+int qvdb_count_records(const char *db, const QvdbTable &table, const char *in_use_column, int *count);
+// The lowest key without a row or whose in_use_column is 0; -1 when every key is in use.
+int qvdb_free_key(const char *db, const QvdbTable &table, const char *in_use_column);
 // Sets an integer column to value in the rows of the keys in mask; key_column must be the
 // table's key column.
 int qvdb_set_column_int(const char *db, const QvdbTable &table, const char *column, int value, uint64_t mask,
@@ -559,6 +570,12 @@ int write_peoplecnt_wled_params_all(const char *db, const WhiteLedList *list, in
 int read_http_notification_params(const char *db, HttpTarget *target, const char *table, int channel);
 int write_http_notification_params(const char *db, const HttpTarget *target, const char *table);
 int copy_http_notification_params(const char *db, const HttpTarget *target, const char *table, uint64_t mask);
+// Targets 0 .. count - 1 of a table keyed by index (the exception kinds): a stored target i
+// is read into targets[i]; one that is not stored is zeroed with channel -1.
+int read_http_notification_params_init(const char *db, const char *table, HttpTarget *targets, int count);
+// Stores targets[i] under key i for each target whose channel is i; a target with channel -1
+// (a kind not being set) keeps what is stored.
+int write_http_notification_params_batch(const char *db, const HttpTarget *targets, const char *table, int count);
 
 // PTZ linkage lists by event type (see the codec) and event channel. Type 20 is people counting.
 int read_ptz_params(const char *db, PtzLinkList *list, int type, int channel);
@@ -566,6 +583,15 @@ int write_ptz_params_all(const char *db, const PtzLinkList *list, int type, int 
 int copy_ptz_params_all(const char *db, const PtzLinkList *list, int type, uint64_t mask);
 int read_peoplecnt_ptz_params(const char *db, PtzLinkList *list, int group);
 int write_peoplecnt_ptz_params_ex(const char *db, const PtzLinkList *list, int group);
+// Single entries of the list of entry->channel: write replaces the entry of the same
+// acto_ptz_channel or appends it (-1 when the list is full); update first removes that PTZ
+// channel's entry from the list of old_channel; delete removes the entries of ptz_channel.
+int write_ptz_params(const char *db, const PtzLinkEntry *entry, int type);
+int update_ptz_params(const char *db, const PtzLinkEntry *entry, int type, int old_channel);
+int delete_ptz_params(const char *db, const PtzLinkEntry *entry, int type, int ptz_channel);
+int write_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *entry);
+int update_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *entry, int old_group);
+int delete_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *entry, int ptz_channel);
 
 // Sets one integer column of a registered record table in the rows of the keys in mask.
 int copy_table_column_int(const char *db, const char *table, const char *column, int value, uint64_t mask,

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,12 @@ const QvdbTable *g_tables = nullptr;  // constant-initialised: safe to use from 
 int g_schema_upgrades = 0;
 constexpr int kBusyTimeoutMs = 10000;
 
+// Connections are per process (a forked child opens its own) and shared by its threads; the
+// handles are opened serialised, so the reply thread may use them too.
 struct ConnectionCache {
     pid_t owner = 0;
     std::vector<QvdbConnection *> connections;
+    std::recursive_mutex lock;
 };
 ConnectionCache &cache() {
     static ConnectionCache instance;
@@ -115,6 +119,7 @@ void table_columns(const QvdbShape &shape, std::vector<ColumnSpec> &columns, std
     for (uint32_t i = 0; i < shape.field_count; i++) {
         const QvdbField &field = shape.fields[i];
         if (shape.layout == QvdbLayout::List && strcmp(field.column, shape.key_column) == 0) continue;
+        if (field.type == QvdbType::Int32Array) continue;  // child rows
         columns.push_back({field.column, field.type});
     }
 }
@@ -123,8 +128,10 @@ bool shape_is_sound(const QvdbTable &table) {
     const QvdbShape &shape = *table.shape;
     if (!qvdb_valid_identifier(table.name) || !qvdb_valid_identifier(shape.key_column)) return false;
     if (shape.extra_column && !qvdb_valid_identifier(shape.extra_column)) return false;
-    for (uint32_t i = 0; i < shape.field_count; i++)
+    for (uint32_t i = 0; i < shape.field_count; i++) {
         if (!qvdb_valid_identifier(shape.fields[i].column)) return false;
+        if (shape.fields[i].type == QvdbType::Int32Array && shape.layout != QvdbLayout::Record) return false;
+    }
     if (shape.layout != QvdbLayout::Schedule) {
         const QvdbField *key = qvdb_find_field(shape, shape.key_column);
         if (!key || key->type != QvdbType::Int32) return false;
@@ -160,6 +167,22 @@ bool create_or_extend_table(QvdbConnection *connection, const QvdbTable &table) 
         if (found) continue;
         std::string sql = "ALTER TABLE " + ddl_name(table.name) + " ADD COLUMN " +
                           column_definition(column.name, column.type, false);
+        if (qvdb_exec(connection, sql.c_str()) != 0) return false;
+    }
+    return true;
+}
+
+// The child table of each array field: ([extra,] key, idx, value).
+bool create_child_tables(QvdbConnection *connection, const QvdbTable &table) {
+    const QvdbShape &shape = *table.shape;
+    for (uint32_t i = 0; i < shape.field_count; i++) {
+        if (shape.fields[i].type != QvdbType::Int32Array) continue;
+        std::string extra = shape.extra_column ? ddl_name(shape.extra_column) : "";
+        std::string key = ddl_name(shape.key_column);
+        std::string sql = "CREATE TABLE IF NOT EXISTS " + ddl_name(qvdb_child_table(table, shape.fields[i]).c_str()) +
+                          " (\n" + (extra.empty() ? "" : "  " + extra + " INTEGER NOT NULL,\n") + "  " + key +
+                          " INTEGER NOT NULL,\n  idx INTEGER NOT NULL,\n  value INTEGER NOT NULL DEFAULT 0,\n"
+                          "  PRIMARY KEY (" + (extra.empty() ? "" : extra + ", ") + key + ", idx)\n)";
         if (qvdb_exec(connection, sql.c_str()) != 0) return false;
     }
     return true;
@@ -212,7 +235,9 @@ bool build_schema(QvdbConnection *connection) {
     for (const QvdbTable *table = g_tables; table; table = table->next) {
         if (table->shape->file != connection->file || !first_of_name(table)) continue;
         if (!shape_is_sound(*table)) return false;
-        if (!create_or_extend_table(connection, *table) || !insert_factory_rows(connection, *table)) return false;
+        if (!create_or_extend_table(connection, *table) || !create_child_tables(connection, *table) ||
+            !insert_factory_rows(connection, *table))
+            return false;
     }
     if (!insert_param_defaults(connection)) return false;
     std::string pragma = "PRAGMA user_version = " + std::to_string(qvdb_schema_version(connection->file));
@@ -283,13 +308,14 @@ QvdbConnection *qvdb_open(const char *db) {
     QvdbFile file;
     if (!file_of(db, &file)) return nullptr;
     ConnectionCache &connections = cache();
+    std::lock_guard<std::recursive_mutex> guard(connections.lock);
     if (connections.owner != getpid()) qvdb_forget_connections();
     std::string real = nvr_path(db);
     for (QvdbConnection *connection : connections.connections)
         if (connection->real_path == real) return connection;
     make_parent_dirs(real);
     sqlite3 *handle = nullptr;
-    if (sqlite3_open_v2(real.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+    if (sqlite3_open_v2(real.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {
         sqlite3_close(handle);
         return nullptr;
@@ -307,6 +333,7 @@ QvdbConnection *qvdb_open(const char *db) {
 
 void qvdb_close_all() {
     ConnectionCache &connections = cache();
+    std::lock_guard<std::recursive_mutex> guard(connections.lock);
     if (connections.owner != getpid()) {
         qvdb_forget_connections();
         return;
@@ -320,6 +347,7 @@ void qvdb_close_all() {
 
 void qvdb_forget_connections() {
     ConnectionCache &connections = cache();
+    std::lock_guard<std::recursive_mutex> guard(connections.lock);
     connections.connections.clear();  // the parent's handles are left alone on purpose
     connections.owner = getpid();
 }
@@ -351,6 +379,10 @@ bool QvdbStatement::run() {
     sqlite3_reset(statement_);
     sqlite3_clear_bindings(statement_);
     return rc == SQLITE_DONE || rc == SQLITE_ROW;
+}
+
+std::string qvdb_child_table(const QvdbTable &table, const QvdbField &field) {
+    return std::string(table.name) + "_" + field.column;
 }
 
 std::string qvdb_quote(const char *identifier) { return std::string("\"") + identifier + "\""; }

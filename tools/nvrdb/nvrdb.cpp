@@ -137,6 +137,13 @@ json_object *fields_json(const QvdbShape &shape, const void *record) {
         json_object *value;
         if (field.type == QvdbType::Text) {
             value = json_object_new_string_len(at, static_cast<int>(strnlen(at, field.size)));
+        } else if (field.type == QvdbType::Int32Array) {
+            value = json_object_new_array();
+            for (uint32_t index = 0; index < field.size / sizeof(int32_t); index++) {
+                int32_t number;
+                memcpy(&number, at + index * sizeof number, sizeof number);
+                json_object_array_add(value, json_object_new_int(number));
+            }
         } else if (field.type == QvdbType::Int32) {
             int32_t number;
             memcpy(&number, at, sizeof number);
