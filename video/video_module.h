@@ -4,6 +4,7 @@
 
 #include "platform/qvsocket.h"
 
+// Reply dispatcher of every "/6000" route that waits for the daemon.
 int on_video_ipc_callback(int ignored, const MessageHeader *header, const void *payload);
 
 #endif
