@@ -73,8 +73,15 @@ std::string ddl_name(const char *name) {
     return name;
 }
 
-std::string column_definition(const char *column, QvdbType type) {
+std::string column_definition(const char *column, QvdbType type, bool key) {
+    if (key) return ddl_name(column) + " INTEGER NOT NULL";
     return ddl_name(column) + (type == QvdbType::Text ? " TEXT NOT NULL DEFAULT ''" : " INTEGER NOT NULL DEFAULT 0");
+}
+
+bool is_key_column(const std::vector<const char *> &key, const char *column) {
+    for (const char *name : key)
+        if (strcmp(name, column) == 0) return true;
+    return false;
 }
 
 struct ColumnSpec {
@@ -140,7 +147,8 @@ bool create_or_extend_table(QvdbConnection *connection, const QvdbTable &table) 
     std::vector<std::string> present = existing_columns(connection, table.name);
     if (present.empty()) {
         std::string sql = "CREATE TABLE " + ddl_name(table.name) + " (\n";
-        for (const ColumnSpec &column : columns) sql += "  " + column_definition(column.name, column.type) + ",\n";
+        for (const ColumnSpec &column : columns)
+            sql += "  " + column_definition(column.name, column.type, is_key_column(key, column.name)) + ",\n";
         sql += "  PRIMARY KEY (";
         for (size_t i = 0; i < key.size(); i++) sql += (i ? ", " : "") + ddl_name(key[i]);
         sql += ")\n)";
@@ -151,7 +159,7 @@ bool create_or_extend_table(QvdbConnection *connection, const QvdbTable &table) 
         for (const std::string &name : present) found = found || strcasecmp(name.c_str(), column.name) == 0;
         if (found) continue;
         std::string sql = "ALTER TABLE " + ddl_name(table.name) + " ADD COLUMN " +
-                          column_definition(column.name, column.type);
+                          column_definition(column.name, column.type, false);
         if (qvdb_exec(connection, sql.c_str()) != 0) return false;
     }
     return true;
