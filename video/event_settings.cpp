@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "video/pending_codec.h"
+#include "core/json_codec.h"
 #include "core/json_util.h"
 #include "core/web_utils.h"
 

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "core/ipc.h"
-#include "video/pending_codec.h"
+#include "core/json_codec.h"
 #include "core/json_util.h"
 #include "core/oplog.h"
 #include "core/qvdb.h"

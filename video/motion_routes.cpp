@@ -5,7 +5,7 @@
 #include <initializer_list>
 
 #include "core/ipc.h"
-#include "video/pending_codec.h"
+#include "core/json_codec.h"
 #include "core/json_util.h"
 #include "core/qvdb.h"
 #include "core/response.h"
