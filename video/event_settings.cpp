@@ -253,14 +253,14 @@ int apply_text(json_object *request, const char *key, char *field, size_t size) 
 
 // "triChnAlarms": an array of two texts; each item present replaces its text.
 int apply_alarm_out_texts(json_object *request, const EventActionFields &fields) {
-    json_object *pair = json_get_typed(request, "triChnAlarms", json_type_array);
-    if (!pair || !fields.alarm_out_text1 || !fields.alarm_out_text2) return 0;
+    if (!fields.alarm_out_text1 || !fields.alarm_out_text2) return 0;
+    CameraAlarmOut pair[2];
+    memset(pair, 0, sizeof pair);
+    pair[0].index = pair[1].index = -1;  // the decoder sets the index of each item it reads
+    if (get_event_chn_alarmout_by_object(0, request, "triChnAlarms", pair) != 0) return 0;
     char *texts[2] = {fields.alarm_out_text1, fields.alarm_out_text2};
-    for (size_t i = 0; i < 2 && i < json_object_array_length(pair); i++) {
-        json_object *item = json_object_array_get_idx(pair, i);
-        if (item && json_object_is_type(item, json_type_string))
-            copy_text_field(texts[i], kChannelTextSize, json_object_get_string(item));
-    }
+    for (int i = 0; i < 2; i++)
+        if (pair[i].index == i) copy_text_field(texts[i], kChannelTextSize, pair[i].text);
     return 1;
 }
 

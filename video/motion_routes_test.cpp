@@ -203,6 +203,22 @@ TEST_F(MotionRoutes, FullSetCutsLongTexts) {
     EXPECT_EQ(std::string(json_object_get_string(json_object_object_get(info, "triChannels"))), channels.substr(0, 64));
 }
 
+// A full set of channel 4 that differs from the stored one, with one key replaced (or removed
+// when the value is empty).
+std::string full_set_with(const std::string &key, const std::string &value) {
+    const std::pair<std::string, std::string> keys[] = {
+        {"camId", "4"},        {"enable", "0"},   {"sensitivity", "9"},    {"triChannels", "\"1\""},
+        {"triAlarms", "1"},    {"interval", "2"}, {"motionTable", "\"a\""}, {"enableMS", "0"},
+    };
+    std::string body = "{";
+    for (const auto &k : keys) {
+        std::string v = k.first == key ? value : k.second;
+        if (v.empty()) continue;
+        body += (body.size() > 1 ? "," : "") + ("\"" + k.first + "\":" + v);
+    }
+    return body + "}";
+}
+
 TEST_F(MotionRoutes, FullSetValidationFailuresWriteAndSendNothing) {
     struct Case {
         int line;
@@ -211,29 +227,37 @@ TEST_F(MotionRoutes, FullSetValidationFailuresWriteAndSendNothing) {
     } cases[] = {
         {__LINE__, "{", "unparsable"},
         {__LINE__, "[1,2]", "not an object"},
-        {__LINE__, "{\"enable\":1,\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":0,\"motionTable\":\"a\",\"enableMS\":0}", "no camId"},
-        {__LINE__, "{\"camId\":64,\"enable\":1,\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":0,\"motionTable\":\"a\",\"enableMS\":0}", "camId 64"},
-        {__LINE__, "{\"camId\":-1,\"enable\":1,\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":0,\"motionTable\":\"a\",\"enableMS\":0}", "camId -1"},
-        {__LINE__, "{\"camId\":\"x\",\"enable\":1,\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":0,\"motionTable\":\"a\",\"enableMS\":0}", "camId text"},
-        {__LINE__, "{\"camId\":4,\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":0,\"motionTable\":\"a\",\"enableMS\":0}", "no enable"},
-        {__LINE__, "{\"camId\":4,\"enable\":1,\"sensitivity\":-1,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":0,\"motionTable\":\"a\",\"enableMS\":0}", "negative sensitivity"},
-        {__LINE__, "{\"camId\":4,\"enable\":1,\"sensitivity\":6,\"triAlarms\":0,\"interval\":0,\"motionTable\":\"a\",\"enableMS\":0}", "no triChannels"},
-        {__LINE__, "{\"camId\":4,\"enable\":1,\"sensitivity\":6,\"triChannels\":[1],\"triAlarms\":0,\"interval\":0,\"motionTable\":\"a\",\"enableMS\":0}", "triChannels array"},
-        {__LINE__, "{\"camId\":4,\"enable\":1,\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":-2,\"interval\":0,\"motionTable\":\"a\",\"enableMS\":0}", "negative triAlarms"},
-        {__LINE__, "{\"camId\":4,\"enable\":1,\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":-1,\"motionTable\":\"a\",\"enableMS\":0}", "negative interval"},
-        {__LINE__, "{\"camId\":4,\"enable\":1,\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":0,\"enableMS\":0}", "no motionTable"},
-        {__LINE__, "{\"camId\":4,\"enable\":1,\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":0,\"motionTable\":{},\"enableMS\":0}", "motionTable object"},
-        {__LINE__, "{\"camId\":4,\"enable\":1,\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":0,\"motionTable\":\"a\"}", "no enableMS"},
-        {__LINE__, "{\"camId\":4,\"enable\":[],\"sensitivity\":6,\"triChannels\":\"1\",\"triAlarms\":0,\"interval\":0,\"motionTable\":\"a\",\"enableMS\":0}", "enable array"},
+        {__LINE__, full_set_with("camId", ""), "no camId"},
+        {__LINE__, full_set_with("camId", "64"), "camId 64"},
+        {__LINE__, full_set_with("camId", "-1"), "camId -1"},
+        {__LINE__, full_set_with("camId", "\"4; reboot\""), "camId text"},
+        {__LINE__, full_set_with("enable", ""), "no enable"},
+        {__LINE__, full_set_with("enable", "[]"), "enable array"},
+        {__LINE__, full_set_with("sensitivity", ""), "no sensitivity"},
+        {__LINE__, full_set_with("sensitivity", "-1"), "negative sensitivity"},
+        {__LINE__, full_set_with("triChannels", ""), "no triChannels"},
+        {__LINE__, full_set_with("triChannels", "[1]"), "triChannels array"},
+        {__LINE__, full_set_with("triAlarms", "-2"), "negative triAlarms"},
+        {__LINE__, full_set_with("interval", ""), "no interval"},
+        {__LINE__, full_set_with("interval", "-1"), "negative interval"},
+        {__LINE__, full_set_with("motionTable", ""), "no motionTable"},
+        {__LINE__, full_set_with("motionTable", "{}"), "motionTable object"},
+        {__LINE__, full_set_with("enableMS", ""), "no enableMS"},
+        {__LINE__, full_set_with("enableMS", "null"), "enableMS null"},
     };
+    ASSERT_EQ(post_json("/6012", full_set(4)).output, kOk);
+    ASSERT_EQ(post_json("/6012", full_set_with("", "")).output, kOk);  // the base body itself is valid
     ASSERT_EQ(post_json("/6012", full_set(4)).output, kOk);
     forget_requests();
     for (const Case &c : cases) {
         EXPECT_EQ(post_json("/6012", c.body).output, "") << "line " << c.line << " " << c.what;
     }
     EXPECT_EQ(request_codes(), std::vector<int>{});
-    EXPECT_EQ(info_int(4, "sensitivity"), 6);
-    EXPECT_EQ(info_int(4, "enableMS"), 1);
+    json_object *info = motion_info(4);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(json_object_get_int(json_object_object_get(info, "sensitivity")), 6);
+    EXPECT_EQ(json_object_get_int(json_object_object_get(info, "enableMS")), 1);
+    EXPECT_STREQ(json_object_get_string(json_object_object_get(info, "motionTable")), "ff00ff");
 }
 
 TEST_F(MotionRoutes, FullSetClearsWhatItDoesNotCarry) {
@@ -272,11 +296,23 @@ TEST_F(MotionRoutes, ActionSetChangesOnlyTheKeysGiven) {
     EXPECT_EQ(json_object_get_int(json_object_object_get(info, "audioId")), 3);
     EXPECT_EQ(json_object_get_int(json_object_object_get(info, "enable")), 0);
 
+    // Camera alarm-output texts: only the items given as texts change; long texts are cut.
+    ASSERT_EQ(post_json("/6117", "{\"chnid\":2,\"triChnAlarms\":[\"a\",\"b\"]}").output, kOk);
+    ASSERT_EQ(post_json("/6117", "{\"chnid\":2,\"triChnAlarms\":[5,\"" + std::string(100, 'c') +
+                                     "\"],\"tri_channels_pic\":\"" + std::string(100, '1') + "\"}").output,
+              kOk);
+    info = motion_info(2);
+    ASSERT_NE(info, nullptr);
+    json_object *texts = json_object_object_get(info, "triChnAlarms");
+    EXPECT_STREQ(json_object_get_string(json_object_array_get_idx(texts, 0)), "a");
+    EXPECT_EQ(std::string(json_object_get_string(json_object_array_get_idx(texts, 1))), std::string(64, 'c'));
+    EXPECT_EQ(std::string(json_object_get_string(json_object_object_get(info, "tri_channels_pic"))), std::string(64, '1'));
+
     // Only a schedule: it is stored, the record keeps its values.
     ASSERT_EQ(post_json("/6117", "{\"chnid\":2,\"effective\":" + schedule_request(10) + "}").output, kOk);
     EXPECT_EQ(schedule_start("/6153", 2), "13:00");
     EXPECT_EQ(info_int(2, "interval"), 9);
-    EXPECT_EQ(sent(1403, 4).size(), 4u);  // the full set and three action sets
+    EXPECT_EQ(sent(1403, 6).size(), 6u);  // the full set and five action sets
 }
 
 TEST_F(MotionRoutes, ActionSetRefusals) {
