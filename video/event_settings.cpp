@@ -96,20 +96,22 @@ bool store_http_target(json_object *request, const char *table, int channel) {
     return write_http_notification_params(kDb, &target, table) == 0;
 }
 
-// A copied list or target names the channel it belongs to; the library sets it per target.
+// Copies of lists and targets: the library stores them under each target channel.
 bool copy_white_list(const char *table, int source, uint64_t set) {
+    if (!table) return false;
     WhiteLedList list;
     memset(&list, 0, sizeof list);
     QvdbTableKey where = table_key(source, table);
-    if (!table || read_whiteled_params(kDb, &list, &where) != 0) return false;
+    if (read_whiteled_params(kDb, &list, &where) != 0) return false;
     return copy_whiteled_params(kDb, &list, table, set) == 0;
 }
 
 bool copy_warning_list(const char *table, int source, uint64_t set) {
+    if (!table) return false;
     WarningLightList list;
     memset(&list, 0, sizeof list);
     QvdbTableKey where = table_key(source, table);
-    if (!table || read_warning_light_params(kDb, &list, &where) != 0) return false;
+    if (read_warning_light_params(kDb, &list, &where) != 0) return false;
     return copy_warning_light_params(kDb, &list, table, set) == 0;
 }
 

@@ -315,6 +315,14 @@ TEST_F(MotionRoutes, ActionSetChangesOnlyTheKeysGiven) {
     EXPECT_EQ(sent(1403, 6).size(), 6u);  // the full set and five action sets
 }
 
+TEST_F(MotionRoutes, SettingsQueryRefusesBadChannels) {
+    for (const char *body : {"", "{", "{}", "{\"chnid\":64}", "{\"chnid\":-1}", "{\"chnid\":[1]}", "7"})
+        EXPECT_EQ(post_json("/6010", body).output, kJsonError) << body;
+    json_object *info = motion_info(63);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(json_object_get_int(json_object_object_get(info, "chnid")), 63);
+}
+
 TEST_F(MotionRoutes, ActionSetRefusals) {
     struct Case {
         int line;
