@@ -1,0 +1,132 @@
+// Motion detection as an event kind: its schedule tables, named tables and action fields, and
+// the daemon notices its routes share.
+#include <string.h>
+
+#include "core/ipc.h"
+#include "core/oplog.h"
+#include "core/web_utils.h"
+#include "video/motion_payloads.h"
+#include "video/motion_settings.h"
+#include "video/video_module.h"
+
+namespace {
+
+constexpr const char *kDb = QVDB_PATH;
+
+// The motion event's named tables of the shared sub-setting shapes.
+QVDB_SCHEDULE_TABLE(kMotionWhiteSchedule, "motion_whiteled_esche");
+QVDB_TABLE(kMotionWhiteList, "motion_white_led_params", kQvdbWhiteLedShape);
+QVDB_SCHEDULE_TABLE(kMotionWarningSchedule, "motion_warning_light_esche");
+QVDB_TABLE(kMotionWarningList, "motion_warning_light_params", kQvdbWarningLightShape);
+QVDB_SCHEDULE_TABLE(kMotionHttpSchedule, "motion_http_notification_sche");
+QVDB_TABLE(kMotionHttpTarget, "motion_http_notification_params", kQvdbHttpTargetShape);
+
+int read_motion_schedule(EventSchedule which, WeeklySchedule *schedule, int channel, int) {
+    switch (which) {
+        case kEffectiveSchedule: return read_motion_effective_schedule(kDb, schedule, channel);
+        case kAudibleSchedule: return read_motion_audible_schedule(kDb, schedule, channel);
+        case kEmailSchedule: return read_motion_email_schedule(kDb, schedule, channel);
+        case kPtzSchedule: return read_motion_ptz_schedule(kDb, schedule, channel);
+    }
+    return -1;
+}
+
+int write_motion_schedule_of(EventSchedule which, const WeeklySchedule *schedule, int channel, int) {
+    switch (which) {
+        case kEffectiveSchedule: return write_motion_effective_schedule(kDb, schedule, channel);
+        case kAudibleSchedule: return write_motion_audible_schedule(kDb, schedule, channel);
+        case kEmailSchedule: return write_motion_email_schedule(kDb, schedule, channel);
+        case kPtzSchedule: return write_motion_ptz_schedule(kDb, schedule, channel);
+    }
+    return -1;
+}
+
+int copy_motion_schedule(EventSchedule which, const WeeklySchedule *schedule, uint64_t set, int) {
+    switch (which) {
+        case kEffectiveSchedule: return copy_motion_effective_schedules(kDb, schedule, set);
+        case kAudibleSchedule: return copy_motion_audible_schedules(kDb, schedule, set);
+        case kEmailSchedule: return copy_motion_email_schedules(kDb, schedule, set);
+        case kPtzSchedule: return copy_motion_ptz_schedules(kDb, schedule, set);
+    }
+    return -1;
+}
+
+}  // namespace
+
+const EventKind kMotionEventKind = {
+    read_motion_schedule,
+    write_motion_schedule_of,
+    copy_motion_schedule,
+    0,
+    kMotionWhiteSchedule.name,
+    kMotionWhiteList.name,
+    kMotionWarningSchedule.name,
+    kMotionWarningList.name,
+    kMotionHttpSchedule.name,
+    kMotionHttpTarget.name,
+    kMotionPtzType,
+};
+
+EventActionFields motion_action_fields(MotionRecord *record) {
+    EventActionFields fields;
+    fields.alarm_out_text1 = record->triChnAlarms1;
+    fields.alarm_out_text2 = record->triChnAlarms2;
+    fields.enable = &record->enable;
+    fields.tri_alarms = &record->triAlarms;
+    fields.interval = &record->interval;
+    fields.audio_id = &record->audioId;
+    fields.email_interval = &record->email_interval;
+    fields.email_pic_enable = &record->email_pic_enable;
+    fields.tri_channels_pic = record->tri_channels_pic;
+    fields.ptz_interval = &record->ptz_interval;
+    fields.alarmout_interval = &record->alarmout_interval;
+    fields.white_interval = &record->white_interval;
+    fields.warning_light_interval = &record->warning_light_interval;
+    fields.http_notification_interval = &record->http_notification_interval;
+    fields.tri_channels = record->triChannels;
+    fields.tri_channels_set = &record->tri_channels_mask;
+    return fields;
+}
+
+bool read_motion_record(int channel, MotionRecord *record) {
+    memset(record, 0, sizeof *record);
+    return read_motion(kDb, record, channel) == 0;
+}
+
+void notify_motion_changed(int channel) {
+    int32_t payload = channel;
+    cgi_notify_daemon(on_video_ipc_callback, kRequestMotionChanged, &payload, sizeof payload);
+}
+
+void send_motion_area(const MotionRecord &record) {
+    MotionAreaRecord area;
+    memset(&area, 0, sizeof area);
+    copy_text_field(area.table, sizeof area.table, record.motionTable);
+    area.sensitivity = record.sensitivity;
+    area.channel = record.channel;
+    cgi_notify_daemon(on_video_ipc_callback, kRequestMotionArea, &area, sizeof area);
+}
+
+void send_motion_state(int channel, int enable_ms, uint64_t copies) {
+    MotionStateRecord state;
+    memset(&state, 0, sizeof state);
+    state.channel = channel;
+    state.enable_ms = enable_ms == 1 ? 1 : 0;
+    state.copy_count = channel_numbers_of_set(copies, state.copy_channels);
+    cgi_notify_daemon(on_video_ipc_callback, kRequestMotionState, &state, sizeof state);
+}
+
+void send_whole_day(int request_code, int channel) {
+    WholeDayRecord record;
+    fill_whole_day_record(&record, channel);
+    cgi_notify_daemon(on_video_ipc_callback, request_code, &record, sizeof record);
+}
+
+void send_motion_state_and_schedule(int channel, int enable_ms) {
+    send_motion_state(channel, enable_ms, 0);
+    if (enable_ms == 1) send_whole_day(kRequestMotionWholeDay, channel);
+}
+
+void log_motion_change(int channel) {
+    cgi_log_operation(on_video_ipc_callback, kMotionLogSubType, kMotionLogParameter, channel + 1);
+}
