@@ -1,6 +1,7 @@
 // Configuration database library: table registry, cached connections, schema creation and
 // upgrade, and transactions.
 #include <errno.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -341,6 +342,11 @@ QvdbConnection *qvdb_open(const char *db) {
         return nullptr;
     }
     sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+    // Every request process closes its connections at exit; the WAL is checkpointed by writers
+    // as it grows, not by each closing reader.
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    static const bool close_at_exit_registered = atexit(qvdb_close_all) == 0;
+    (void)close_at_exit_registered;
     QvdbConnection *connection = new QvdbConnection{real, file, handle, 0, false};
     if (!ensure_schema(connection)) {
         sqlite3_close(handle);

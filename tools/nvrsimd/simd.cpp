@@ -12,6 +12,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -120,16 +121,17 @@ void SimDaemon::accept_loop() {
         if (fd < 0) continue;
         std::lock_guard<std::mutex> guard(mutex_);
         client_fds_.push_back(fd);
-        clients_.emplace_back(&SimDaemon::serve, this, fd);
+        clients_.emplace_back(&SimDaemon::serve, this, fd, ++accepted_);
     }
 }
 
-void SimDaemon::serve(int fd) {
+void SimDaemon::serve(int fd, uint64_t connection) {
     for (;;) {
         MessageHeader header;
         if (!wire_read_full(fd, &header, sizeof header) || !wire_header_valid(header)) break;
         SimRequest request;
         request.time = now_seconds();
+        request.connection = connection;
         request.sequence = header.sequence;
         request.code = header.code;
         request.payload.resize(static_cast<size_t>(header.length));
@@ -251,14 +253,20 @@ bool SimDaemon::load_script_file(const std::string &path, std::string *error) {
 }
 
 std::vector<SimRequest> SimDaemon::requests() const {
-    std::lock_guard<std::mutex> guard(mutex_);
-    return requests_;
+    std::vector<SimRequest> ordered;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        ordered = requests_;
+    }
+    std::stable_sort(ordered.begin(), ordered.end(), [](const SimRequest &a, const SimRequest &b) {
+        return a.connection != b.connection ? a.connection < b.connection : a.sequence < b.sequence;
+    });
+    return ordered;
 }
 
 std::vector<SimRequest> SimDaemon::requests_with_code(int code) const {
-    std::lock_guard<std::mutex> guard(mutex_);
     std::vector<SimRequest> matching;
-    for (const SimRequest &r : requests_)
+    for (const SimRequest &r : requests())
         if (r.code == code) matching.push_back(r);
     return matching;
 }

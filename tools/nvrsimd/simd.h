@@ -23,6 +23,7 @@ using SimScript = std::vector<SimStep>;
 
 struct SimRequest {
     double time = 0;  // seconds since 1970
+    uint64_t connection = 0;  // connections are numbered in the order they were accepted
     uint32_t sequence = 0;
     int code = 0;
     Bytes payload;
@@ -77,6 +78,8 @@ class SimDaemon {
     bool load_script_file(const std::string &path, std::string *error);
     static bool parse_script_line(const std::string &line, int *code, SimScript *steps, std::string *error);
 
+    // Requests in the order the clients sent them: by connection, then by sequence (a client
+    // that sends one request per connection is thereby kept in order).
     std::vector<SimRequest> requests() const;
     std::vector<SimRequest> requests_with_code(int code) const;
     // Waits until `count` requests with the code have arrived; false on time-out.
@@ -88,7 +91,7 @@ class SimDaemon {
 
   private:
     void accept_loop();
-    void serve(int fd);
+    void serve(int fd, uint64_t connection);
     SimScript replies_for(const SimRequest &request);
     void journal(const SimRequest &request);
 
@@ -99,6 +102,7 @@ class SimDaemon {
     std::thread acceptor_;
     mutable std::mutex mutex_;
     std::vector<int> client_fds_;
+    uint64_t accepted_ = 0;
     std::vector<std::thread> clients_;
     std::map<int, SimScript> scripts_;
     std::vector<SimRequest> requests_;
