@@ -12,9 +12,46 @@ static const WebRes kSystemRoutes[] = {
     {"/6323", on_delete_audio_files},
     {"/6324", on_rename_audio_file},
     {"/6325", on_audio_file_request},
+    // Configuration, restore and restart.
+    {"/1005", on_get_restart_state},
+    {"/1006", on_restore_device},
+    {"/1007", on_export_config},
+    {"/1008", on_import_config},
+    {"/1013", on_download_config},
+    // Firmware and camera upgrade.
+    {"/1010", on_upgrade_system},
+    {"/1011", on_clean_upgrade_files},
+    {"/1034", on_cgi_upgrade_system_init},
+    {"/6082", on_upgrade_camera},
+    {"/6083", on_start_upgrade_camera},
+    {"/6084", on_stop_upgrade_camera},
+    {"/6085", on_get_online_upgrade},
+    {"/6086", on_del_online_upgrade},
+    {"/6087", on_check_nvr_online_upgrade},
+    {"/6088", on_nvr_online_upgrade},
+    {"/6089", on_check_ipc_online_upgrade},
+};
+
+// Replies whose handlers check the payload themselves: a missing or short record is answered
+// once with the route's error, and ends the wait.
+struct SystemReply {
+    int code;
+    SystemReplyHandler handler;
+};
+
+static const SystemReply kSystemReplies[] = {
+    // Firmware and camera upgrade.
+    {6713, on_upgrade_status_cb},
+    {6715, on_check_nvr_online_upgrade_cb},
+    {6716, on_get_online_upgrade_cb},
+    {6717, on_del_online_upgrade_cb},
+    {8350, on_start_upgrade_camera_cb},
+    {8365, on_check_ipc_online_upgrade_cb},
 };
 
 int on_system_ipc_callback(int, const MessageHeader *header, const void *payload) {
+    for (const SystemReply &reply : kSystemReplies)
+        if (reply.code == header->code) return reply.handler(payload, payload ? header->length : 0);
     if (!payload) return 0;
     switch (header->code) {
         case 9013:  // uploaded sound renamed

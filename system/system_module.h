@@ -2,12 +2,45 @@
 #ifndef NVR_SYSTEM_SYSTEM_MODULE_H
 #define NVR_SYSTEM_SYSTEM_MODULE_H
 
+#include <limits.h>
+
 #include "platform/qvsocket.h"
 
 int on_system_ipc_callback(int ignored, const MessageHeader *header, const void *payload);
 
+// A reply handler that checks its payload itself: (payload or null, payload length).
+typedef int (*SystemReplyHandler)(const void *payload, int length);
+
 // Configuration, restore and restart.
 int on_restart_device(const char *arg);
+int on_get_restart_state(const char *arg);
+int on_restore_device(const char *arg);
+int on_export_config(const char *arg);
+int on_import_config(const char *arg);
+int on_download_config(const char *arg);
+// The restart steps of "/1004" without an answer: operation log (200, 900) and request 1703.
+void restart_device_quietly();
+
+// Firmware and camera upgrade.
+int on_upgrade_system(const char *arg);
+int on_clean_upgrade_files(const char *arg);
+int on_cgi_upgrade_system_init(const char *arg);
+int on_upgrade_camera(const char *arg);
+int on_start_upgrade_camera(const char *arg);
+int on_stop_upgrade_camera(const char *arg);
+int on_get_online_upgrade(const char *arg);
+int on_del_online_upgrade(const char *arg);
+int on_check_nvr_online_upgrade(const char *arg);
+int on_nvr_online_upgrade(const char *arg);
+int on_check_ipc_online_upgrade(const char *arg);
+// Status of an install that got no reply.
+constexpr int kNoDaemonStatus = INT_MIN;
+int on_upgrade_status_cb(const void *payload, int length);
+int on_check_nvr_online_upgrade_cb(const void *payload, int length);
+int on_get_online_upgrade_cb(const void *payload, int length);
+int on_del_online_upgrade_cb(const void *payload, int length);
+int on_start_upgrade_camera_cb(const void *payload, int length);
+int on_check_ipc_online_upgrade_cb(const void *payload, int length);
 
 // Web texts, files and alarm audio files.
 int on_dw_download(const char *arg);
