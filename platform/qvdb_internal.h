@@ -1,0 +1,62 @@
+// Inside the configuration database library: cached connections, statements and the mapping
+// between fields and SQL values.
+#ifndef NVR_PLATFORM_QVDB_INTERNAL_H
+#define NVR_PLATFORM_QVDB_INTERNAL_H
+
+#include <sqlite3.h>
+
+#include <string>
+
+#include "core/qvdb.h"
+
+struct QvdbConnection {
+    std::string real_path;
+    QvdbFile file;
+    sqlite3 *handle;
+    int depth;    // open DbTransaction scopes
+    bool failed;  // something inside the open transaction failed
+};
+
+// The cached connection of a database file (device path), opened and brought to the current
+// schema on first use; null for an unknown path or a file that cannot be opened.
+QvdbConnection *qvdb_open(const char *db);
+
+// Runs fixed SQL text; 0 on success.
+int qvdb_exec(QvdbConnection *connection, const char *sql);
+
+// A prepared statement released at the end of its scope.
+class QvdbStatement {
+  public:
+    QvdbStatement(QvdbConnection *connection, const std::string &sql);
+    ~QvdbStatement();
+    QvdbStatement(const QvdbStatement &) = delete;
+    QvdbStatement &operator=(const QvdbStatement &) = delete;
+    explicit operator bool() const { return statement_ != nullptr; }
+    sqlite3_stmt *get() const { return statement_; }
+    // Steps a statement that returns no rows and resets it; true on success.
+    bool run();
+
+  private:
+    sqlite3_stmt *statement_;
+};
+
+// "name" quoted as an SQL identifier.
+std::string qvdb_quote(const char *identifier);
+// True for names made of letters, digits and '_' that do not start with a digit.
+bool qvdb_valid_identifier(const char *name);
+// The field of a shape by column name, or null.
+const QvdbField *qvdb_find_field(const QvdbShape &shape, const char *column);
+// The integer value of an integer field of a record.
+int64_t qvdb_field_int(const QvdbField &field, const void *record);
+void qvdb_set_field_int(const QvdbField &field, void *record, int64_t value);
+// Binds the field's value of the record to parameter index (1-based).
+void qvdb_bind_field(sqlite3_stmt *statement, int index, const QvdbField &field, const void *record);
+// Copies result column index into the record's field (texts cut to the field, NUL-filled).
+void qvdb_load_field(sqlite3_stmt *statement, int index, const QvdbField &field, void *record);
+
+// Reads the first row (in key order) of a record table matching condition, an SQL fragment of
+// the caller's code with one parameter bound to text.
+int qvdb_read_record_where(const char *db, const QvdbTable &table, void *record, const char *condition,
+                           const char *text);
+
+#endif
