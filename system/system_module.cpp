@@ -30,6 +30,12 @@ static const WebRes kSystemRoutes[] = {
     {"/6087", on_check_nvr_online_upgrade},
     {"/6088", on_nvr_online_upgrade},
     {"/6089", on_check_ipc_online_upgrade},
+    // Logs.
+    {"/1002", on_get_log_info},
+    {"/1003", on_download_logfile},
+    {"/1015", on_get_log_types},
+    {"/1021", on_get_log_details},
+    {"/1022", on_check_download_log},
 };
 
 // Replies whose handlers check the payload themselves: a missing or short record is answered
@@ -47,6 +53,10 @@ static const SystemReply kSystemReplies[] = {
     {6717, on_del_online_upgrade_cb},
     {8350, on_start_upgrade_camera_cb},
     {8365, on_check_ipc_online_upgrade_cb},
+    // Logs.
+    {8488, on_log_web_get_log_detail_cb},
+    {8494, on_log_web_export_info_cb},
+    {8495, on_log_search_info_cb},
 };
 
 int on_system_ipc_callback(int, const MessageHeader *header, const void *payload) {

@@ -42,6 +42,16 @@ int on_del_online_upgrade_cb(const void *payload, int length);
 int on_start_upgrade_camera_cb(const void *payload, int length);
 int on_check_ipc_online_upgrade_cb(const void *payload, int length);
 
+// Logs.
+int on_get_log_info(const char *arg);
+int on_download_logfile(const char *arg);
+int on_get_log_details(const char *arg);
+int on_check_download_log(const char *arg);
+int on_get_log_types(const char *arg);
+int on_log_search_info_cb(const void *payload, int length);
+int on_log_web_export_info_cb(const void *payload, int length);
+int on_log_web_get_log_detail_cb(const void *payload, int length);
+
 // Web texts, files and alarm audio files.
 int on_dw_download(const char *arg);
 int on_log_operation_202(const char *arg);
