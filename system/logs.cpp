@@ -375,7 +375,7 @@ int on_get_log_details(const char *arg) {
     int size = optional_int(request, "size");
     record.detail_length = size < 0 ? 0 : (size > static_cast<int>(sizeof record.detail) ? static_cast<int>(sizeof record.detail) : size);
     json_object *words = json_get_typed(request, "detail2", json_type_array);
-    size_t count = json_object_array_length(words);
+    size_t count = words ? json_object_array_length(words) : 0;
     for (size_t w = 0; w < count && w < static_cast<size_t>(kDetailWords); w++) {
         json_object *item = json_object_array_get_idx(words, w);
         if (!item || !json_object_is_type(item, json_type_int)) continue;

@@ -83,6 +83,16 @@ inline std::string json_text(json_object *object, const char *key) {
     return json_object_get_string(value);
 }
 
+// A JSON POST run with every wait shortened a thousandfold (for daemon time-outs of long waits).
+inline CgiResult post_json_waiting_less(const DeviceRoot &root, const std::string &path, const std::string &body) {
+    CgiRequest request;
+    request.method = "POST";
+    request.path_info = path;
+    request.content_type = "application/json";
+    request.body = body;
+    return run_cgi(root, request, 1000);
+}
+
 constexpr char kJsonError[] = "{status:\"CGI ERROR\"}";
 
 #endif
