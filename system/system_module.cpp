@@ -36,6 +36,17 @@ static const WebRes kSystemRoutes[] = {
     {"/1015", on_get_log_types},
     {"/1021", on_get_log_details},
     {"/1022", on_check_download_log},
+    // Web texts, files and alarm audio files.
+    {"/json", on_get_page_texts},
+    {"/1001", on_change_language},
+    {"/oem", on_upload_oem},
+    {"/6300", on_get_access_filter},
+    {"/6301", on_set_access_filter},
+    {"/6310", on_export_diagnosis},
+    {"/6311", on_download_file},
+    {"/6320", on_get_audio_files},
+    {"/6321", on_upload_audio_file},
+    {"/6322", on_rename_uploaded_audio},
 };
 
 // Replies whose handlers check the payload themselves: a missing or short record is answered
@@ -57,6 +68,9 @@ static const SystemReply kSystemReplies[] = {
     {8488, on_log_web_get_log_detail_cb},
     {8494, on_log_web_export_info_cb},
     {8495, on_log_search_info_cb},
+    // Web files and alarm audio files.
+    {8528, on_export_diagnosis_cb},
+    {9012, on_get_audio_files_cb},
 };
 
 int on_system_ipc_callback(int, const MessageHeader *header, const void *payload) {

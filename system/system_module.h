@@ -59,5 +59,17 @@ int on_upload_noop(const char *arg);
 int on_delete_audio_files(const char *arg);
 int on_rename_audio_file(const char *arg);
 int on_audio_file_request(const char *arg);
+int on_get_page_texts(const char *arg);
+int on_change_language(const char *arg);
+int on_upload_oem(const char *arg);
+int on_get_access_filter(const char *arg);
+int on_set_access_filter(const char *arg);
+int on_export_diagnosis(const char *arg);
+int on_download_file(const char *arg);
+int on_get_audio_files(const char *arg);
+int on_upload_audio_file(const char *arg);
+int on_rename_uploaded_audio(const char *arg);
+int on_export_diagnosis_cb(const void *payload, int length);
+int on_get_audio_files_cb(const void *payload, int length);
 
 #endif
