@@ -93,6 +93,29 @@ inline CgiResult post_json_waiting_less(const DeviceRoot &root, const std::strin
     return run_cgi(root, request, 1000);
 }
 
+// A GET run with every wait shortened a thousandfold.
+inline CgiResult get_waiting_less(const DeviceRoot &root, const std::string &path, const std::string &query = "") {
+    CgiRequest request;
+    request.path_info = path;
+    request.query = query;
+    return run_cgi(root, request, 1000);
+}
+
+// Every file and link under a device folder, as device paths (folders themselves are not listed).
+inline std::vector<std::string> files_under(const DeviceRoot &root, const std::string &device_dir = "") {
+    std::vector<std::string> files;
+    for (const std::string &name : root.list(device_dir.empty() ? "/" : device_dir)) {
+        std::string path = device_dir + "/" + name;
+        struct stat st;
+        if (lstat(root.at(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            for (const std::string &inner : files_under(root, path)) files.push_back(inner);
+        } else {
+            files.push_back(path);
+        }
+    }
+    return files;
+}
+
 constexpr char kJsonError[] = "{status:\"CGI ERROR\"}";
 
 #endif
