@@ -76,6 +76,7 @@ static_assert(sizeof(LogExportReply) == 68, "log export reply is 68 bytes");
 char g_language[32];
 int g_page;
 int g_main_type;
+std::string g_mac;
 
 // Main types and their translation entries; the export file names by main type.
 struct MainType {
@@ -293,14 +294,13 @@ std::string device_mac_text() {
 std::string export_file_name() {
     const MainType *type = find_main_type(g_main_type);
     const char *kind = type ? type->file_name : "All";
-    std::string mac = device_mac_text();
     time_t now = time(nullptr);
     struct tm local;
     localtime_r(&now, &local);
     char stamp[80];
     snprintf(stamp, sizeof stamp, "%4d%02d%02d%02d%02d%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
              local.tm_hour, local.tm_min, local.tm_sec);
-    return std::string(kind) + "_log_" + mac + "_" + stamp + ".csv";
+    return std::string(kind) + "_log_" + g_mac + "_" + stamp + ".csv";
 }
 
 // Streams the rows of the daemon's export file, one flush per row; stops at a short read.
@@ -349,6 +349,7 @@ int on_download_logfile(const char *arg) {
     query.channels = channel_set_from_number(request);
     query.no_channel = optional_int(request, "na");
     g_main_type = query.main_type;
+    g_mac = device_mac_text();
 
     mkdir(nvr_path(kExportMarkerFolder).c_str(), 0755);
     int marker = open(nvr_path(kExportMarker).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);

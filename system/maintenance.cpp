@@ -10,6 +10,7 @@
 #include "core/ipc.h"
 #include "core/json_util.h"
 #include "core/oplog.h"
+#include "core/qvdb.h"
 #include "core/response.h"
 #include "frame/cgi_env.h"
 #include "platform/devroot.h"
@@ -64,6 +65,20 @@ std::string upload_path(const char *arg) {
     return path;
 }
 
+// Channel 0's motion record must carry action and e-mail intervals; 0 becomes 20 seconds.
+void repair_motion_intervals() {
+    constexpr int kDefaultInterval = 20;
+    DbTransaction transaction(QVDB_PATH);
+    MotionRecord motion;
+    memset(&motion, 0, sizeof motion);
+    if (read_motion(QVDB_PATH, &motion, 0) != 0) return;  // a record that could not be read is not written
+    if (motion.interval != 0 && motion.email_interval != 0) return;
+    if (motion.interval == 0) motion.interval = kDefaultInterval;
+    if (motion.email_interval == 0) motion.email_interval = kDefaultInterval;
+    write_motion(QVDB_PATH, &motion);
+    transaction.commit();
+}
+
 }  // namespace
 
 void restart_device_quietly() {
@@ -80,6 +95,7 @@ int on_restart_device(const char *) {
 // "/1005": "OK" once the daemon is up (its marker is readable), "NO OK" before.
 int on_get_restart_state(const char *) {
     const char *answer = access(nvr_path(kDaemonMarker).c_str(), R_OK) == 0 ? "OK" : "NO OK";
+    repair_motion_intervals();
     return cgi_writeback_webserver(kTextPlain, answer);
 }
 

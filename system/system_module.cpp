@@ -36,6 +36,21 @@ static const WebRes kSystemRoutes[] = {
     {"/1015", on_get_log_types},
     {"/1021", on_get_log_details},
     {"/1022", on_check_download_log},
+    // System information and general settings.
+    {"/1009", on_get_system_info},
+    {"/1020", on_get_system_info},
+    {"/1012", on_set_system_info},
+    {"/1016", on_get_auto_maintenance},
+    {"/1017", on_set_auto_maintenance},
+    {"/1023", on_clear_permission_update},
+    {"/1024", on_clear_qvfs_dbup},
+    {"/1030", on_get_upnp_info},
+    {"/1031", on_set_upnp_info},
+    {"/1032", on_get_auto_reboot},
+    {"/1033", on_set_auto_reboot},
+    {"/6080", on_get_general_info},
+    {"/6081", on_set_general_info},
+    {"/ipc", on_set_camera_ips},
     // Web texts, files and alarm audio files.
     {"/json", on_get_page_texts},
     {"/1001", on_change_language},
@@ -68,6 +83,8 @@ static const SystemReply kSystemReplies[] = {
     {8488, on_log_web_get_log_detail_cb},
     {8494, on_log_web_export_info_cb},
     {8495, on_log_search_info_cb},
+    // System information.
+    {8400, on_get_system_info_cb},
     // Web files and alarm audio files.
     {8528, on_export_diagnosis_cb},
     {9012, on_get_audio_files_cb},

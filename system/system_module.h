@@ -52,6 +52,22 @@ int on_log_search_info_cb(const void *payload, int length);
 int on_log_web_export_info_cb(const void *payload, int length);
 int on_log_web_get_log_detail_cb(const void *payload, int length);
 
+// System information and general settings.
+int on_get_system_info(const char *arg);
+int on_set_system_info(const char *arg);
+int on_get_auto_maintenance(const char *arg);
+int on_set_auto_maintenance(const char *arg);
+int on_clear_permission_update(const char *arg);
+int on_clear_qvfs_dbup(const char *arg);
+int on_get_upnp_info(const char *arg);
+int on_set_upnp_info(const char *arg);
+int on_get_auto_reboot(const char *arg);
+int on_set_auto_reboot(const char *arg);
+int on_get_general_info(const char *arg);
+int on_set_general_info(const char *arg);
+int on_set_camera_ips(const char *arg);
+int on_get_system_info_cb(const void *payload, int length);
+
 // Web texts, files and alarm audio files.
 int on_dw_download(const char *arg);
 int on_log_operation_202(const char *arg);

@@ -29,16 +29,20 @@ class WebFilesTest : public RouteTest {
 
 TEST_F(WebFilesTest, DiagnosisAnswersTheEncodedArchivePath) {
     CgiResult result = get("/6310");
-    EXPECT_EQ(result.body, "OK/%2Ftmp%2Fdiagnosis_1.tar.gz\r\n");
+    const std::string prefix = "OK/%2Ftmp%2Fdiagnosis_";
+    ASSERT_EQ(result.body.rfind(prefix, 0), 0u) << result.body;
+    ASSERT_EQ(result.body.substr(result.body.size() - 9), ".tar.gz\r\n");
+    std::string number = result.body.substr(prefix.size(), result.body.size() - prefix.size() - 9);
+    std::string name = "diagnosis_" + number + ".tar.gz";
     ASSERT_EQ(sent(3528).size(), 1u);
     EXPECT_EQ(sent(3528)[0].payload.size(), 64u);
     EXPECT_EQ(payload_text(sent(3528)[0].payload, 0, 64), "/tmp");
     // The page then downloads it through "/6311", which removes it.
-    CgiResult file = get("/6311", "%2Ftmp%2Fdiagnosis_1.tar.gz");
-    EXPECT_EQ(file.headers, "Content-Type:application/octet-stream\r\nContent-Disposition: attachment; filename= "
-                            "diagnosis_1.tar.gz\r\n\r\n");
+    CgiResult file = get("/6311", "%2Ftmp%2F" + name);
+    EXPECT_EQ(file.headers, "Content-Type:application/octet-stream\r\nContent-Disposition: attachment; filename= " +
+                                name + "\r\n\r\n");
     EXPECT_EQ(file.body, "diagnostic archive\n");
-    EXPECT_FALSE(root.exists("/tmp/diagnosis_1.tar.gz"));
+    EXPECT_FALSE(root.exists("/tmp/" + name));
 }
 
 TEST_F(WebFilesTest, DiagnosisFailures) {
