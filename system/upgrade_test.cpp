@@ -95,7 +95,7 @@ TEST_F(UpgradeTest, OnlineInstallKeepsStatusApartFromCompletion) {
         ASSERT_TRUE(answer) << "line " << c.line << ": " << result.body;
         EXPECT_EQ(answer_keys(answer), std::vector<std::string>{"res"}) << "line " << c.line;
         EXPECT_EQ(json_int(answer, "res"), c.res) << "line " << c.line;
-        EXPECT_EQ(sent(1721).size(), 1u) << "line " << c.line;
+        EXPECT_EQ(sent(1721, 1).size(), 1u) << "line " << c.line;
         ASSERT_EQ(sent(1713).size(), 1u);
         EXPECT_EQ(sent(1713)[0].payload, le_words({0})) << "line " << c.line;
         if (c.restarts) sent(1703, 1);
@@ -149,7 +149,7 @@ TEST_F(UpgradeTest, OnlineDownloadValidatesTypeAndCutsTheUrl) {
         EXPECT_EQ(json_int(answer, "res"), 0) << "line " << c.line;
         ASSERT_EQ(sent(1716).size(), 1u) << "line " << c.line;
         EXPECT_EQ(payload_text(sent(1716)[0].payload, 128, 128), c.path) << "line " << c.line;
-        EXPECT_EQ(sent(1721).size(), 1u) << "line " << c.line;
+        EXPECT_EQ(sent(1721, 1).size(), 1u) << "line " << c.line;
     }
     std::string long_url(300, 'u');
     post_json("/6085", R"({"type":0,"url":")" + long_url + "\"}");
