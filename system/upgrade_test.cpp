@@ -8,7 +8,8 @@ namespace {
 class UpgradeTest : public RouteTest {
   protected:
     // The operation-log sub types received, in order.
-    std::vector<int64_t> logged_sub_types() {
+    std::vector<int64_t> logged_sub_types(size_t at_least = 0) {
+        if (at_least > 0) daemon.wait_for(3485, at_least, 2000);
         std::vector<int64_t> subs;
         for (const SimRequest &r : daemon.requests_with_code(3485)) subs.push_back(payload_i64(r.payload, 8));
         return subs;
