@@ -23,11 +23,14 @@
 // qvdb_record_shape_ex(..., "event_type", limit) and QVDB_DECLARE/DEFINE_RECORD_FUNCTIONS_EX.
 // A weekly schedule table is one line: QVDB_SCHEDULE_TABLE(kBarSchedule, "bar_schedule") plus
 // QVDB_DEFINE_SCHEDULE_FUNCTIONS(bar, kBarSchedule) (read_bar_schedule, write_bar_schedule,
-// copy_bar_schedules). A further table name of an existing shape (a white-LED list, an HTTP
+// copy_bar_schedules; QVDB_DECLARE_SCHEDULE_FUNCTIONS(bar) in the header). A schedule keyed by
+// channel and a second number: const QvdbShape kShape = qvdb_schedule_shape("event_type", 9);
+// QVDB_TABLE(kTable, "baz_schedule", kShape); QVDB_DEFINE_SCHEDULE_FUNCTIONS_EX(baz, kTable). A further table name of an existing shape (a white-LED list, an HTTP
 // target, a schedule of the named-table functions) is QVDB_TABLE(kName, "name", shape).
 //
-// Supported field types: int32_t, uint32_t, int64_t, uint64_t (INTEGER columns) and char[N]
-// (TEXT, at most N - 1 characters). Registration only links a static object into a list; the
+// Supported field types: int32_t, uint32_t, int64_t, uint64_t (INTEGER columns), char[N]
+// (TEXT, at most N - 1 characters) and, in records, int32_t[N] arrays, stored as child rows of
+// the table TABLE_COLUMN (key, idx, value; one row per non-zero element). Registration only links a static object into a list; the
 // schema version is a checksum of every registered table, so a new table or column upgrades
 // older database files the next time they are opened (missing tables, columns and factory rows
 // are added; nothing is removed). Duplicate registrations of one name are harmless.
@@ -51,7 +54,7 @@ constexpr int kQvdbChannels = 64;
 // Which file a table lives in.
 enum QvdbFile : uint8_t { kQvdbSettings = 0, kQvdbAnpr = 1, kQvdbOem = 2 };
 
-enum class QvdbType : uint8_t { Int32, UInt32, Int64, Text };
+enum class QvdbType : uint8_t { Int32, UInt32, Int64, Text, Int32Array };
 
 // One stored field of a record: column name, byte offset, type, byte size.
 struct QvdbField {
@@ -83,6 +86,10 @@ template <size_t N>
 struct QvdbTypeOf<char[N]> {
     static constexpr QvdbType value = QvdbType::Text;
 };
+template <size_t N>
+struct QvdbTypeOf<int32_t[N]> {
+    static constexpr QvdbType value = QvdbType::Int32Array;
+};
 
 #define QVDB_FIELD(Record, member, column_name)                                                 \
     QvdbField {                                                                                 \
@@ -95,7 +102,8 @@ struct QvdbTypeOf<char[N]> {
 enum class QvdbLayout : uint8_t {
     Record,    // one row per key; the key is a field of the record
     List,      // an ordered list of entries per owner key: rows (owner, slot); the owner is a field
-    Schedule,  // a weekly schedule per key: rows (channel, day, slot)
+    Schedule,  // a weekly schedule per key: rows (channel, day, slot) for the periods in use
+               // (texts or an action type); a day flag without periods keeps an empty slot-0 row
 };
 
 struct QvdbShape {
@@ -129,8 +137,9 @@ constexpr QvdbShape qvdb_list_shape(QvdbFile file, size_t entry_size, const Qvdb
     return QvdbShape{QvdbLayout::List, file, static_cast<uint32_t>(entry_size), fields, count, owner_column,
                      owner_limit, 0, extra_column, extra_limit, slot_limit};
 }
-constexpr QvdbShape qvdb_schedule_shape(const char *extra_column = nullptr, int extra_limit = 0) {
-    return QvdbShape{QvdbLayout::Schedule, kQvdbSettings, 0, nullptr, 0, "channel", kQvdbChannels, 0,
+constexpr QvdbShape qvdb_schedule_shape(const char *extra_column = nullptr, int extra_limit = 0,
+                                        QvdbFile file = kQvdbSettings) {
+    return QvdbShape{QvdbLayout::Schedule, file, 0, nullptr, 0, "channel", kQvdbChannels, 0,
                      extra_column, extra_limit, 0};
 }
 
@@ -184,12 +193,14 @@ class DbTransaction {
     bool done_;
 };
 
-// Closes every cached connection of this process (tests; after a fork, use it in the child
-// only through qvdb_forget_connections).
+// Database files are opened on first use and stay open for the life of the process (one
+// connection per file, shared by its threads; a transaction belongs to the connection). A
+// forked child notices the fork and opens its own.
+// Closes every cached connection of this process (tools and tests).
 void qvdb_close_all();
 // Drops cached connections without closing them (a forked child must not use its parent's).
 void qvdb_forget_connections();
-// Opens (creating or upgrading when needed) and closes again: the factory state of a new file.
+// Opens the file, creating it in factory state or upgrading it when needed; 0 on success.
 int qvdb_init_file(const char *db);
 // The schema version this program writes into files of that kind.
 int qvdb_schema_version(QvdbFile file);
@@ -212,9 +223,15 @@ int qvdb_write_records(const char *db, const QvdbTable &table, const void *array
                        int extra = 0);
 // Stores the record under every key of the mask.
 int qvdb_copy_record(const char *db, const QvdbTable &table, const void *record, uint64_t mask, int extra = 0);
-// A record found by an exact text column value (first row in key order).
+// The first record in key order whose text column equals text (with prefix > 0: whose first
+// prefix characters equal those of text); with in_use_column, only rows where that integer
+// column is non-zero.
 int qvdb_read_record_by_text(const char *db, const QvdbTable &table, void *record, const char *column,
-                             const char *text);
+                             const char *text, int prefix = 0, const char *in_use_column = nullptr);
+// Number of rows (whose in_use_column is non-zero, when given).
+int qvdb_count_records(const char *db, const QvdbTable &table, const char *in_use_column, int *count);
+// The lowest key without a row or whose in_use_column is 0; -1 when every key is in use.
+int qvdb_free_key(const char *db, const QvdbTable &table, const char *in_use_column);
 // Sets an integer column to value in the rows of the keys in mask; key_column must be the
 // table's key column.
 int qvdb_set_column_int(const char *db, const QvdbTable &table, const char *column, int value, uint64_t mask,
@@ -240,7 +257,9 @@ int qvdb_write_schedule(const char *db, const QvdbTable &table, const WeeklySche
 int qvdb_copy_schedule(const char *db, const QvdbTable &table, const WeeklySchedule *schedule, uint64_t mask,
                        int extra = 0);
 
-// Function families generated from a table.
+// Function families generated from a table. read_KINDs fills up to the table's key limit of
+// records (64 for channels) in key order; write_KINDs stores array[i] as key i for each set bit
+// i below count; copy_KINDs stores the record under every key of the mask.
 #define QVDB_DECLARE_RECORD_FUNCTIONS(kind, Record)                                         \
     int read_##kind(const char *db, Record *record, int key);                               \
     int read_##kind##s(const char *db, Record *array, int *count, int reserved = 0);        \
@@ -301,6 +320,24 @@ int qvdb_copy_schedule(const char *db, const QvdbTable &table, const WeeklySched
     }                                                                                            \
     int copy_##kind##_schedules(const char *db, const WeeklySchedule *schedule, uint64_t mask) { \
         return qvdb_copy_schedule(db, table, schedule, mask);                                    \
+    }
+
+// Schedules with a second key (a shape from qvdb_schedule_shape("event_type", 9)):
+// read_KIND_schedule(db, schedule, channel, second), copy_KIND_schedules(db, schedule, second, mask).
+#define QVDB_DECLARE_SCHEDULE_FUNCTIONS_EX(kind)                                                          \
+    int read_##kind##_schedule(const char *db, WeeklySchedule *schedule, int channel, int extra);          \
+    int write_##kind##_schedule(const char *db, const WeeklySchedule *schedule, int channel, int extra);   \
+    int copy_##kind##_schedules(const char *db, const WeeklySchedule *schedule, int extra, uint64_t mask);
+
+#define QVDB_DEFINE_SCHEDULE_FUNCTIONS_EX(kind, table)                                                     \
+    int read_##kind##_schedule(const char *db, WeeklySchedule *schedule, int channel, int extra) {         \
+        return qvdb_read_schedule(db, table, schedule, channel, extra);                                    \
+    }                                                                                                      \
+    int write_##kind##_schedule(const char *db, const WeeklySchedule *schedule, int channel, int extra) {  \
+        return qvdb_write_schedule(db, table, schedule, channel, extra);                                   \
+    }                                                                                                      \
+    int copy_##kind##_schedules(const char *db, const WeeklySchedule *schedule, int extra, uint64_t mask) { \
+        return qvdb_copy_schedule(db, table, schedule, mask, extra);                                       \
     }
 
 // ---------------------------------------------------------------------------------------------
@@ -559,6 +596,12 @@ int write_peoplecnt_wled_params_all(const char *db, const WhiteLedList *list, in
 int read_http_notification_params(const char *db, HttpTarget *target, const char *table, int channel);
 int write_http_notification_params(const char *db, const HttpTarget *target, const char *table);
 int copy_http_notification_params(const char *db, const HttpTarget *target, const char *table, uint64_t mask);
+// Targets 0 .. count - 1 of a table keyed by index (the exception kinds): a stored target i
+// is read into targets[i]; one that is not stored is zeroed with channel -1.
+int read_http_notification_params_init(const char *db, const char *table, HttpTarget *targets, int count);
+// Stores targets[i] under key i for each target whose channel is i; a target with channel -1
+// (a kind not being set) keeps what is stored.
+int write_http_notification_params_batch(const char *db, const HttpTarget *targets, const char *table, int count);
 
 // PTZ linkage lists by event type (see the codec) and event channel. Type 20 is people counting.
 int read_ptz_params(const char *db, PtzLinkList *list, int type, int channel);
@@ -566,6 +609,15 @@ int write_ptz_params_all(const char *db, const PtzLinkList *list, int type, int 
 int copy_ptz_params_all(const char *db, const PtzLinkList *list, int type, uint64_t mask);
 int read_peoplecnt_ptz_params(const char *db, PtzLinkList *list, int group);
 int write_peoplecnt_ptz_params_ex(const char *db, const PtzLinkList *list, int group);
+// Single entries of the list of entry->channel: write replaces the entry of the same
+// acto_ptz_channel or appends it (-1 when the list is full); update first removes that PTZ
+// channel's entry from the list of old_channel; delete removes the entries of ptz_channel.
+int write_ptz_params(const char *db, const PtzLinkEntry *entry, int type);
+int update_ptz_params(const char *db, const PtzLinkEntry *entry, int type, int old_channel);
+int delete_ptz_params(const char *db, const PtzLinkEntry *entry, int type, int ptz_channel);
+int write_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *entry);
+int update_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *entry, int old_group);
+int delete_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *entry, int ptz_channel);
 
 // Sets one integer column of a registered record table in the rows of the keys in mask.
 int copy_table_column_int(const char *db, const char *table, const char *column, int value, uint64_t mask,

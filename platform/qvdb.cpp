@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,12 @@ const QvdbTable *g_tables = nullptr;  // constant-initialised: safe to use from 
 int g_schema_upgrades = 0;
 constexpr int kBusyTimeoutMs = 10000;
 
+// Connections are per process (a forked child opens its own) and shared by its threads; the
+// handles are opened serialised, so the reply thread may use them too.
 struct ConnectionCache {
     pid_t owner = 0;
     std::vector<QvdbConnection *> connections;
+    std::recursive_mutex lock;
 };
 ConnectionCache &cache() {
     static ConnectionCache instance;
@@ -73,17 +77,24 @@ std::string ddl_name(const char *name) {
     return name;
 }
 
-std::string column_definition(const char *column, QvdbType type) {
+std::string column_definition(const char *column, QvdbType type, bool key) {
+    if (key) return ddl_name(column) + " INTEGER NOT NULL";
     return ddl_name(column) + (type == QvdbType::Text ? " TEXT NOT NULL DEFAULT ''" : " INTEGER NOT NULL DEFAULT 0");
 }
 
-struct ColumnSpec {
+bool is_key_column(const std::vector<const char *> &key, const char *column) {
+    for (const char *name : key)
+        if (strcmp(name, column) == 0) return true;
+    return false;
+}
+
+struct ColumnInfo {
     const char *name;
     QvdbType type;
 };
 
 // Every column of a table in schema order, and its primary key.
-void table_columns(const QvdbShape &shape, std::vector<ColumnSpec> &columns, std::vector<const char *> &key) {
+void table_columns(const QvdbShape &shape, std::vector<ColumnInfo> &columns, std::vector<const char *> &key) {
     if (shape.extra_column) {
         columns.push_back({shape.extra_column, QvdbType::Int32});
         key.push_back(shape.extra_column);
@@ -108,21 +119,9 @@ void table_columns(const QvdbShape &shape, std::vector<ColumnSpec> &columns, std
     for (uint32_t i = 0; i < shape.field_count; i++) {
         const QvdbField &field = shape.fields[i];
         if (shape.layout == QvdbLayout::List && strcmp(field.column, shape.key_column) == 0) continue;
+        if (field.type == QvdbType::Int32Array) continue;  // child rows
         columns.push_back({field.column, field.type});
     }
-}
-
-bool shape_is_sound(const QvdbTable &table) {
-    const QvdbShape &shape = *table.shape;
-    if (!qvdb_valid_identifier(table.name) || !qvdb_valid_identifier(shape.key_column)) return false;
-    if (shape.extra_column && !qvdb_valid_identifier(shape.extra_column)) return false;
-    for (uint32_t i = 0; i < shape.field_count; i++)
-        if (!qvdb_valid_identifier(shape.fields[i].column)) return false;
-    if (shape.layout != QvdbLayout::Schedule) {
-        const QvdbField *key = qvdb_find_field(shape, shape.key_column);
-        if (!key || key->type != QvdbType::Int32) return false;
-    }
-    return true;
 }
 
 std::vector<std::string> existing_columns(QvdbConnection *connection, const char *table) {
@@ -134,24 +133,41 @@ std::vector<std::string> existing_columns(QvdbConnection *connection, const char
 }
 
 bool create_or_extend_table(QvdbConnection *connection, const QvdbTable &table) {
-    std::vector<ColumnSpec> columns;
+    std::vector<ColumnInfo> columns;
     std::vector<const char *> key;
     table_columns(*table.shape, columns, key);
     std::vector<std::string> present = existing_columns(connection, table.name);
     if (present.empty()) {
         std::string sql = "CREATE TABLE " + ddl_name(table.name) + " (\n";
-        for (const ColumnSpec &column : columns) sql += "  " + column_definition(column.name, column.type) + ",\n";
+        for (const ColumnInfo &column : columns)
+            sql += "  " + column_definition(column.name, column.type, is_key_column(key, column.name)) + ",\n";
         sql += "  PRIMARY KEY (";
         for (size_t i = 0; i < key.size(); i++) sql += (i ? ", " : "") + ddl_name(key[i]);
         sql += ")\n)";
         return qvdb_exec(connection, sql.c_str()) == 0;
     }
-    for (const ColumnSpec &column : columns) {
+    for (const ColumnInfo &column : columns) {
         bool found = false;
         for (const std::string &name : present) found = found || strcasecmp(name.c_str(), column.name) == 0;
         if (found) continue;
         std::string sql = "ALTER TABLE " + ddl_name(table.name) + " ADD COLUMN " +
-                          column_definition(column.name, column.type);
+                          column_definition(column.name, column.type, false);
+        if (qvdb_exec(connection, sql.c_str()) != 0) return false;
+    }
+    return true;
+}
+
+// The child table of each array field: ([extra,] key, idx, value).
+bool create_child_tables(QvdbConnection *connection, const QvdbTable &table) {
+    const QvdbShape &shape = *table.shape;
+    for (uint32_t i = 0; i < shape.field_count; i++) {
+        if (shape.fields[i].type != QvdbType::Int32Array) continue;
+        std::string extra = shape.extra_column ? ddl_name(shape.extra_column) : "";
+        std::string key = ddl_name(shape.key_column);
+        std::string sql = "CREATE TABLE IF NOT EXISTS " + ddl_name(qvdb_child_table(table, shape.fields[i]).c_str()) +
+                          " (\n" + (extra.empty() ? "" : "  " + extra + " INTEGER NOT NULL,\n") + "  " + key +
+                          " INTEGER NOT NULL,\n  idx INTEGER NOT NULL,\n  value INTEGER NOT NULL DEFAULT 0,\n"
+                          "  PRIMARY KEY (" + (extra.empty() ? "" : extra + ", ") + key + ", idx)\n)";
         if (qvdb_exec(connection, sql.c_str()) != 0) return false;
     }
     return true;
@@ -203,8 +219,10 @@ int read_user_version(QvdbConnection *connection) {
 bool build_schema(QvdbConnection *connection) {
     for (const QvdbTable *table = g_tables; table; table = table->next) {
         if (table->shape->file != connection->file || !first_of_name(table)) continue;
-        if (!shape_is_sound(*table)) return false;
-        if (!create_or_extend_table(connection, *table) || !insert_factory_rows(connection, *table)) return false;
+        if (!qvdb_table_problem(*table).empty()) return false;
+        if (!create_or_extend_table(connection, *table) || !create_child_tables(connection, *table) ||
+            !insert_factory_rows(connection, *table))
+            return false;
     }
     if (!insert_param_defaults(connection)) return false;
     std::string pragma = "PRAGMA user_version = " + std::to_string(qvdb_schema_version(connection->file));
@@ -251,6 +269,41 @@ const QvdbTable *qvdb_find_table(const char *name) {
     return found;
 }
 
+std::string qvdb_table_problem(const QvdbTable &table) {
+    const QvdbShape &shape = *table.shape;
+    std::string name = table.name ? table.name : "(null)";
+    if (!qvdb_valid_identifier(table.name)) return name + ": table name is not an identifier";
+    if (strncmp(table.name, "sqlite_", 7) == 0 || strcmp(table.name, "params") == 0) return name + ": reserved table name";
+    const QvdbTable *first = qvdb_find_table(table.name);
+    if (first && first->shape != table.shape) return name + ": registered twice with different shapes";
+    if (!qvdb_valid_identifier(shape.key_column)) return name + ": key column is not an identifier";
+    if (shape.extra_column && !qvdb_valid_identifier(shape.extra_column)) return name + ": bad second key column";
+    if (shape.key_limit <= 0 || (shape.extra_column && shape.extra_limit <= 0)) return name + ": empty key range";
+    if (shape.layout == QvdbLayout::List && shape.slot_limit <= 0) return name + ": list without entries";
+    std::vector<ColumnInfo> columns;
+    std::vector<const char *> key;
+    table_columns(shape, columns, key);
+    for (uint32_t i = 0; i < shape.field_count; i++) {
+        const QvdbField &field = shape.fields[i];
+        if (!qvdb_valid_identifier(field.column)) return name + ": column name is not an identifier";
+        if (field.offset + field.size > shape.size) return name + "." + field.column + ": outside the record";
+        if (field.type == QvdbType::Int32Array) {
+            if (shape.layout != QvdbLayout::Record) return name + "." + field.column + ": arrays only in records";
+            const QvdbTable *clash = qvdb_find_table(qvdb_child_table(table, field).c_str());
+            if (clash) return name + "." + field.column + ": child table name is taken";
+            columns.push_back({field.column, field.type});
+        }
+    }
+    for (size_t i = 0; i < columns.size(); i++)
+        for (size_t j = i + 1; j < columns.size(); j++)
+            if (strcasecmp(columns[i].name, columns[j].name) == 0) return name + ": column " + columns[i].name + " twice";
+    if (shape.layout != QvdbLayout::Schedule) {
+        const QvdbField *key_field = qvdb_find_field(shape, shape.key_column);
+        if (!key_field || key_field->type != QvdbType::Int32) return name + ": key column is not an int32_t field";
+    }
+    return "";
+}
+
 const QvdbShape kQvdbScheduleShape = qvdb_schedule_shape();
 
 int qvdb_schema_version(QvdbFile file) {
@@ -275,13 +328,14 @@ QvdbConnection *qvdb_open(const char *db) {
     QvdbFile file;
     if (!file_of(db, &file)) return nullptr;
     ConnectionCache &connections = cache();
+    std::lock_guard<std::recursive_mutex> guard(connections.lock);
     if (connections.owner != getpid()) qvdb_forget_connections();
     std::string real = nvr_path(db);
     for (QvdbConnection *connection : connections.connections)
         if (connection->real_path == real) return connection;
     make_parent_dirs(real);
     sqlite3 *handle = nullptr;
-    if (sqlite3_open_v2(real.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+    if (sqlite3_open_v2(real.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {
         sqlite3_close(handle);
         return nullptr;
@@ -299,6 +353,7 @@ QvdbConnection *qvdb_open(const char *db) {
 
 void qvdb_close_all() {
     ConnectionCache &connections = cache();
+    std::lock_guard<std::recursive_mutex> guard(connections.lock);
     if (connections.owner != getpid()) {
         qvdb_forget_connections();
         return;
@@ -312,6 +367,7 @@ void qvdb_close_all() {
 
 void qvdb_forget_connections() {
     ConnectionCache &connections = cache();
+    std::lock_guard<std::recursive_mutex> guard(connections.lock);
     connections.connections.clear();  // the parent's handles are left alone on purpose
     connections.owner = getpid();
 }
@@ -343,6 +399,10 @@ bool QvdbStatement::run() {
     sqlite3_reset(statement_);
     sqlite3_clear_bindings(statement_);
     return rc == SQLITE_DONE || rc == SQLITE_ROW;
+}
+
+std::string qvdb_child_table(const QvdbTable &table, const QvdbField &field) {
+    return std::string(table.name) + "_" + field.column;
 }
 
 std::string qvdb_quote(const char *identifier) { return std::string("\"") + identifier + "\""; }

@@ -44,8 +44,13 @@ class QvdbStatement {
 std::string qvdb_quote(const char *identifier);
 // True for names made of letters, digits and '_' that do not start with a digit.
 bool qvdb_valid_identifier(const char *name);
+// What is wrong with a table declaration ("" when nothing). A file whose tables are not all
+// sound is not opened: the tests check every registered table.
+std::string qvdb_table_problem(const QvdbTable &table);
 // The field of a shape by column name, or null.
 const QvdbField *qvdb_find_field(const QvdbShape &shape, const char *column);
+// Name of the child table of an array field: TABLE_COLUMN.
+std::string qvdb_child_table(const QvdbTable &table, const QvdbField &field);
 // The integer value of an integer field of a record.
 int64_t qvdb_field_int(const QvdbField &field, const void *record);
 void qvdb_set_field_int(const QvdbField &field, void *record, int64_t value);
@@ -53,10 +58,5 @@ void qvdb_set_field_int(const QvdbField &field, void *record, int64_t value);
 void qvdb_bind_field(sqlite3_stmt *statement, int index, const QvdbField &field, const void *record);
 // Copies result column index into the record's field (texts cut to the field, NUL-filled).
 void qvdb_load_field(sqlite3_stmt *statement, int index, const QvdbField &field, void *record);
-
-// Reads the first row (in key order) of a record table matching condition, an SQL fragment of
-// the caller's code with one parameter bound to text.
-int qvdb_read_record_where(const char *db, const QvdbTable &table, void *record, const char *condition,
-                           const char *text);
 
 #endif

@@ -15,7 +15,6 @@ const QvdbField kUserFields[] = {
     QVDB_FIELD(UserRecord, localplayback, "local_playback_channels"),
     QVDB_FIELD(UserRecord, remoteliveview, "remote_liveview_channels"),
     QVDB_FIELD(UserRecord, remoteplayback, "remote_playback_channels"),
-    QVDB_FIELD(UserRecord, reserved1, "reserved_text"),
     QVDB_FIELD(UserRecord, flag_text, "flag_text"),
     QVDB_FIELD(UserRecord, localLiveView, "local_live_view"),
     QVDB_FIELD(UserRecord, localPlayback, "local_playback"),
@@ -78,41 +77,25 @@ QVDB_TABLE(kAudioFileTable, "alarm_audio_files", kAudioFileShape);
 QVDB_DEFINE_RECORD_FUNCTIONS(user, UserRecord, kUserTable)
 
 int read_user_by_name(const char *db, UserRecord *record, const char *name) {
-    return qvdb_read_record_where(db, kUserTable, record, "enable <> 0 AND name = ?", name);
+    return qvdb_read_record_by_text(db, kUserTable, record, "name", name, 0, "enable");
 }
 
 int read_user_by_name_prefix(const char *db, UserRecord *record, const char *name, int length) {
-    if (!name || length <= 0 || length > 63) return -1;
-    std::string condition = "enable <> 0 AND substr(name, 1, " + std::to_string(length) + ") = substr(?, 1, " +
-                            std::to_string(length) + ")";
-    return qvdb_read_record_where(db, kUserTable, record, condition.c_str(), name);
+    if (length <= 0) return -1;
+    return qvdb_read_record_by_text(db, kUserTable, record, "name", name, length, "enable");
 }
 
-int read_user_count(const char *db, int *count) {
-    if (!count) return -1;
-    *count = 0;
-    QvdbConnection *connection = qvdb_open(db);
-    if (!connection || connection->file != kQvdbSettings) return -1;
-    QvdbStatement select(connection, "SELECT count(*) FROM users WHERE enable <> 0");
-    if (!select || sqlite3_step(select.get()) != SQLITE_ROW) return -1;
-    *count = sqlite3_column_int(select.get(), 0);
-    return 0;
-}
+int read_user_count(const char *db, int *count) { return qvdb_count_records(db, kUserTable, "enable", count); }
 
 int add_user(const char *db, UserRecord *record) {
-    QvdbConnection *connection = qvdb_open(db);
-    if (!record || !connection || connection->file != kQvdbSettings) return -1;
+    if (!record) return -1;
     DbTransaction transaction(db);
-    QvdbStatement used(connection, "SELECT id FROM users WHERE enable <> 0 ORDER BY id");
-    if (!transaction.ok() || !used) return -1;
-    int free_id = 0;
-    while (sqlite3_step(used.get()) == SQLITE_ROW && sqlite3_column_int(used.get(), 0) == free_id) free_id++;
-    if (free_id >= kQvdbMaxUsers) return -1;
+    if (!transaction.ok()) return -1;
     UserRecord stored = *record;
-    stored.id = free_id;
-    if (write_user(db, &stored) != 0) return -1;
+    stored.id = qvdb_free_key(db, kUserTable, "enable");
+    if (stored.id < 0 || write_user(db, &stored) != 0) return -1;
     if (transaction.commit() != 0) return -1;
-    record->id = free_id;
+    record->id = stored.id;
     return 0;
 }
 

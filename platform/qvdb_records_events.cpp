@@ -253,6 +253,102 @@ int write_peoplecnt_ptz_params_ex(const char *db, const PtzLinkList *list, int g
     return write_ptz_params_all(db, list, kQvdbPeopleCountPtzType, group);
 }
 
+namespace {
+
+bool same_link(const PtzLinkEntry &entry, int ptz_channel) { return entry.acto_ptz_channel == ptz_channel; }
+
+// Removes the entries of ptz_channel from the list; true when one was removed.
+bool remove_link(PtzLinkList &list, int ptz_channel) {
+    int kept = 0;
+    for (int i = 0; i < list.count && i < kQvdbPtzEntries; i++)
+        if (!same_link(list.entry[i], ptz_channel)) list.entry[kept++] = list.entry[i];
+    bool removed = kept != list.count;
+    list.count = kept;
+    return removed;
+}
+
+// Read, change and store one list within one transaction.
+template <typename Change>
+int change_ptz_list(const char *db, int type, int channel, Change change) {
+    DbTransaction transaction(db);
+    PtzLinkList list;
+    memset(&list, 0, sizeof list);
+    if (!transaction.ok() || read_ptz_params(db, &list, type, channel) != 0) return -1;
+    if (!change(list) || write_ptz_params_all(db, &list, type, channel) != 0) transaction.fail();
+    return transaction.commit();
+}
+
+}  // namespace
+
+int write_ptz_params(const char *db, const PtzLinkEntry *entry, int type) {
+    if (!entry) return -1;
+    PtzLinkEntry stored = *entry;
+    return change_ptz_list(db, type, entry->channel, [&stored](PtzLinkList &list) {
+        for (int i = 0; i < list.count; i++) {
+            if (same_link(list.entry[i], stored.acto_ptz_channel)) {
+                list.entry[i] = stored;
+                return true;
+            }
+        }
+        if (list.count >= kQvdbPtzEntries) return false;
+        list.entry[list.count++] = stored;
+        return true;
+    });
+}
+
+int update_ptz_params(const char *db, const PtzLinkEntry *entry, int type, int old_channel) {
+    if (!entry) return -1;
+    DbTransaction transaction(db);
+    if (!transaction.ok()) return -1;
+    int ptz_channel = entry->acto_ptz_channel;
+    if (old_channel != entry->channel &&
+        change_ptz_list(db, type, old_channel, [ptz_channel](PtzLinkList &list) {
+            remove_link(list, ptz_channel);
+            return true;
+        }) != 0)
+        transaction.fail();
+    if (write_ptz_params(db, entry, type) != 0) transaction.fail();
+    return transaction.commit();
+}
+
+int delete_ptz_params(const char *db, const PtzLinkEntry *entry, int type, int ptz_channel) {
+    if (!entry) return -1;
+    return change_ptz_list(db, type, entry->channel, [ptz_channel](PtzLinkList &list) {
+        remove_link(list, ptz_channel);
+        return true;
+    });
+}
+
+int write_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *entry) {
+    return write_ptz_params(db, entry, kQvdbPeopleCountPtzType);
+}
+int update_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *entry, int old_group) {
+    return update_ptz_params(db, entry, kQvdbPeopleCountPtzType, old_group);
+}
+int delete_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *entry, int ptz_channel) {
+    return delete_ptz_params(db, entry, kQvdbPeopleCountPtzType, ptz_channel);
+}
+
+int read_http_notification_params_init(const char *db, const char *table, HttpTarget *targets, int count) {
+    const QvdbTable *found = named(table, kQvdbHttpTargetShape);
+    if (!found || !targets || count < 0 || count > kQvdbChannels) return -1;
+    for (int i = 0; i < count; i++) {
+        memset(&targets[i], 0, sizeof targets[i]);
+        if (qvdb_read_record(db, *found, &targets[i], i) != 0) targets[i].channel = -1;
+    }
+    return 0;
+}
+
+int write_http_notification_params_batch(const char *db, const HttpTarget *targets, const char *table, int count) {
+    const QvdbTable *found = named(table, kQvdbHttpTargetShape);
+    if (!found || !targets || count < 0 || count > kQvdbChannels) return -1;
+    DbTransaction transaction(db);
+    if (!transaction.ok()) return -1;
+    for (int i = 0; i < count; i++)
+        if (targets[i].channel == i && qvdb_write_record(db, *found, &targets[i]) != 0) transaction.fail();
+    return transaction.commit();
+}
+
 int copy_table_column_int(const char *db, const char *table, const char *column, int value, uint64_t mask,
                           const char *key_column) {
     const QvdbTable *found = qvdb_find_table(table);

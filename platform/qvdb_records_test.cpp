@@ -65,7 +65,6 @@ TEST_F(RecordRoundTrip, UserRecordAllFields) {
     fill_text(stored.localplayback, '0');
     fill_text(stored.remoteliveview, '1');
     fill_text(stored.remoteplayback, '0');
-    fill_text(stored.reserved1, 'r');
     fill_text(stored.flag_text, '0');
     int32_t *rights = &stored.localLiveView;
     for (int i = 0; i < 20; i++) rights[i] = i + 1;

@@ -26,11 +26,19 @@ bool is_key_field(const QvdbShape &shape, const QvdbField &field) {
     return strcmp(field.column, shape.key_column) == 0;
 }
 
-// "a", "b", "c" of the stored fields; lists leave out the owner field (stored as the key).
+bool is_array(const QvdbField &field) { return field.type == QvdbType::Int32Array; }
+
+// Fields held in columns of the table itself: arrays have child rows, and lists keep the
+// owner field as their key.
+bool in_row(const QvdbShape &shape, const QvdbField &field) {
+    return !is_array(field) && !(shape.layout == QvdbLayout::List && is_key_field(shape, field));
+}
+
+// "a", "b", "c" of the fields held in the row.
 std::string field_list(const QvdbShape &shape) {
     std::string list;
     for (uint32_t i = 0; i < shape.field_count; i++) {
-        if (shape.layout == QvdbLayout::List && is_key_field(shape, shape.fields[i])) continue;
+        if (!in_row(shape, shape.fields[i])) continue;
         list += (list.empty() ? "" : ", ") + qvdb_quote(shape.fields[i].column);
     }
     return list;
@@ -52,9 +60,65 @@ int bind_keys(sqlite3_stmt *statement, const QvdbShape &shape, int key, int extr
     return index;
 }
 
-void load_record(sqlite3_stmt *statement, const QvdbShape &shape, void *record) {
+int record_key(const QvdbShape &shape, const void *record) {
+    const QvdbField *key = qvdb_find_field(shape, shape.key_column);
+    return key ? static_cast<int>(qvdb_field_int(*key, record)) : -1;
+}
+
+bool load_arrays(QvdbConnection *connection, const QvdbTable &table, void *record, int extra) {
+    const QvdbShape &shape = *table.shape;
+    for (uint32_t i = 0; i < shape.field_count; i++) {
+        const QvdbField &field = shape.fields[i];
+        if (!is_array(field)) continue;
+        QvdbStatement select(connection, "SELECT idx, value FROM " + qvdb_quote(qvdb_child_table(table, field).c_str()) +
+                                             key_condition(shape, true));
+        if (!select) return false;
+        bind_keys(select.get(), shape, record_key(shape, record), extra, true);
+        int32_t *values = reinterpret_cast<int32_t *>(static_cast<char *>(record) + field.offset);
+        int64_t length = field.size / sizeof(int32_t);
+        while (sqlite3_step(select.get()) == SQLITE_ROW) {
+            int64_t index = sqlite3_column_int64(select.get(), 0);
+            if (index >= 0 && index < length) values[index] = static_cast<int32_t>(sqlite3_column_int64(select.get(), 1));
+        }
+    }
+    return true;
+}
+
+bool store_arrays(QvdbConnection *connection, const QvdbTable &table, const void *record, int extra) {
+    const QvdbShape &shape = *table.shape;
+    int key = record_key(shape, record);
+    for (uint32_t i = 0; i < shape.field_count; i++) {
+        const QvdbField &field = shape.fields[i];
+        if (!is_array(field)) continue;
+        std::string child = qvdb_quote(qvdb_child_table(table, field).c_str());
+        QvdbStatement erase(connection, "DELETE FROM " + child + key_condition(shape, true));
+        QvdbStatement insert(connection, "INSERT INTO " + child + " (" +
+                                             (shape.extra_column ? qvdb_quote(shape.extra_column) + ", " : "") +
+                                             qvdb_quote(shape.key_column) + ", idx, value) VALUES (" +
+                                             (shape.extra_column ? "?, " : "") + "?, ?, ?)");
+        if (!erase || !insert) return false;
+        bind_keys(erase.get(), shape, key, extra, true);
+        if (!erase.run()) return false;
+        const int32_t *values = reinterpret_cast<const int32_t *>(static_cast<const char *>(record) + field.offset);
+        for (uint32_t index = 0; index < field.size / sizeof(int32_t); index++) {
+            if (values[index] == 0) continue;
+            int next = bind_keys(insert.get(), shape, key, extra, true);
+            sqlite3_bind_int(insert.get(), next++, static_cast<int>(index));
+            sqlite3_bind_int(insert.get(), next, values[index]);
+            if (!insert.run()) return false;
+        }
+    }
+    return true;
+}
+
+bool load_record(QvdbConnection *connection, const QvdbTable &table, sqlite3_stmt *statement, void *record,
+                 int extra) {
+    const QvdbShape &shape = *table.shape;
     memset(record, 0, shape.size);
-    for (uint32_t i = 0; i < shape.field_count; i++) qvdb_load_field(statement, static_cast<int>(i), shape.fields[i], record);
+    int column = 0;
+    for (uint32_t i = 0; i < shape.field_count; i++)
+        if (in_row(shape, shape.fields[i])) qvdb_load_field(statement, column++, shape.fields[i], record);
+    return load_arrays(connection, table, record, extra);
 }
 
 std::string select_record_sql(const QvdbTable &table) {
@@ -67,15 +131,23 @@ std::string replace_record_sql(const QvdbTable &table) {
     std::string columns = shape.extra_column ? qvdb_quote(shape.extra_column) + ", " : "";
     std::string values = shape.extra_column ? "?, " : "";
     columns += field_list(shape);
-    for (uint32_t i = 0; i < shape.field_count; i++) values += i ? ", ?" : "?";
+    bool first = true;
+    for (uint32_t i = 0; i < shape.field_count; i++) {
+        if (!in_row(shape, shape.fields[i])) continue;
+        values += first ? "?" : ", ?";
+        first = false;
+    }
     return "INSERT OR REPLACE INTO " + qvdb_quote(table.name) + " (" + columns + ") VALUES (" + values + ")";
 }
 
-bool replace_record(QvdbStatement &insert, const QvdbShape &shape, const void *record, int extra) {
+bool replace_record(QvdbConnection *connection, const QvdbTable &table, QvdbStatement &insert, const void *record,
+                    int extra) {
+    const QvdbShape &shape = *table.shape;
     int index = 1;
     if (shape.extra_column) sqlite3_bind_int(insert.get(), index++, extra);
-    for (uint32_t i = 0; i < shape.field_count; i++) qvdb_bind_field(insert.get(), index++, shape.fields[i], record);
-    return insert.run();
+    for (uint32_t i = 0; i < shape.field_count; i++)
+        if (in_row(shape, shape.fields[i])) qvdb_bind_field(insert.get(), index++, shape.fields[i], record);
+    return insert.run() && store_arrays(connection, table, record, extra);
 }
 
 // Stores record under each key of mask (below limit), with its key field replaced.
@@ -93,7 +165,7 @@ int store_record_for_keys(const char *db, const QvdbTable &table, const void *co
         if (!(mask & (1ULL << key))) continue;
         memcpy(copy.data(), records[key], shape.size);
         qvdb_set_field_int(*key_field, copy.data(), key);
-        if (!replace_record(insert, shape, copy.data(), extra)) transaction.fail();
+        if (!replace_record(connection, table, insert, copy.data(), extra)) transaction.fail();
     }
     return transaction.commit();
 }
@@ -195,8 +267,7 @@ int qvdb_read_record(const char *db, const QvdbTable &table, void *record, int k
     if (!select) return -1;
     bind_keys(select.get(), shape, key, extra, true);
     if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
-    load_record(select.get(), shape, record);
-    return 0;
+    return load_record(connection, table, select.get(), record, extra) ? 0 : -1;
 }
 
 int qvdb_read_records(const char *db, const QvdbTable &table, void *array, int capacity, int *count, int extra) {
@@ -212,7 +283,8 @@ int qvdb_read_records(const char *db, const QvdbTable &table, void *array, int c
     unsigned char *bytes = static_cast<unsigned char *>(array);
     int rc;
     while ((rc = sqlite3_step(select.get())) == SQLITE_ROW && *count < capacity) {
-        load_record(select.get(), shape, bytes + static_cast<size_t>(*count) * shape.size);
+        if (!load_record(connection, table, select.get(), bytes + static_cast<size_t>(*count) * shape.size, extra))
+            return -1;
         (*count)++;
     }
     return rc == SQLITE_DONE || rc == SQLITE_ROW ? 0 : -1;
@@ -229,7 +301,7 @@ int qvdb_write_record(const char *db, const QvdbTable &table, const void *record
     DbTransaction transaction(db);
     QvdbStatement insert(connection, replace_record_sql(table));
     if (!transaction.ok() || !insert) return -1;
-    if (!replace_record(insert, shape, record, extra)) transaction.fail();
+    if (!replace_record(connection, table, insert, record, extra)) transaction.fail();
     return transaction.commit();
 }
 
@@ -248,31 +320,67 @@ int qvdb_copy_record(const char *db, const QvdbTable &table, const void *record,
     return store_record_for_keys(db, table, records.data(), 64, mask, extra);
 }
 
-int qvdb_read_record_where(const char *db, const QvdbTable &table, void *record, const char *condition,
-                           const char *text) {
-    QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
-    if (!connection || !record || !text) return -1;
-    QvdbStatement select(connection, select_record_sql(table) + " WHERE " + condition + " ORDER BY " +
-                                         qvdb_quote(table.shape->key_column) + " LIMIT 1");
-    if (!select) return -1;
-    sqlite3_bind_text(select.get(), 1, text, -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
-    load_record(select.get(), *table.shape, record);
-    return 0;
+// An integer column of the shape (not the key, not an array), or null.
+const QvdbField *integer_field(const QvdbShape &shape, const char *column) {
+    const QvdbField *field = qvdb_find_field(shape, column);
+    return field && field->type != QvdbType::Text && !is_array(*field) ? field : nullptr;
 }
 
 int qvdb_read_record_by_text(const char *db, const QvdbTable &table, void *record, const char *column,
-                             const char *text) {
-    const QvdbField *field = qvdb_find_field(*table.shape, column);
-    if (!field || field->type != QvdbType::Text) return -1;
-    return qvdb_read_record_where(db, table, record, (qvdb_quote(column) + " = ?").c_str(), text);
+                             const char *text, int prefix, const char *in_use_column) {
+    const QvdbShape &shape = *table.shape;
+    const QvdbField *field = qvdb_find_field(shape, column);
+    if (!field || field->type != QvdbType::Text || !text || !record || prefix < 0) return -1;
+    if (in_use_column && !integer_field(shape, in_use_column)) return -1;
+    QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
+    if (!connection) return -1;
+    std::string condition = in_use_column ? qvdb_quote(in_use_column) + " <> 0 AND " : "";
+    condition += prefix > 0 ? "substr(" + qvdb_quote(column) + ", 1, ?1) = substr(?2, 1, ?1)" : qvdb_quote(column) + " = ?2";
+    QvdbStatement select(connection, select_record_sql(table) + " WHERE " + condition + " ORDER BY " +
+                                         qvdb_quote(shape.key_column) + " LIMIT 1");
+    if (!select) return -1;
+    if (prefix > 0) sqlite3_bind_int(select.get(), 1, prefix);
+    sqlite3_bind_text(select.get(), 2, text, -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
+    return load_record(connection, table, select.get(), record, 0) ? 0 : -1;
+}
+
+int qvdb_count_records(const char *db, const QvdbTable &table, const char *in_use_column, int *count) {
+    if (!count) return -1;
+    *count = 0;
+    if (in_use_column && !integer_field(*table.shape, in_use_column)) return -1;
+    QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
+    if (!connection) return -1;
+    QvdbStatement select(connection, "SELECT count(*) FROM " + qvdb_quote(table.name) +
+                                         (in_use_column ? " WHERE " + qvdb_quote(in_use_column) + " <> 0" : ""));
+    if (!select || sqlite3_step(select.get()) != SQLITE_ROW) return -1;
+    *count = sqlite3_column_int(select.get(), 0);
+    return 0;
+}
+
+int qvdb_free_key(const char *db, const QvdbTable &table, const char *in_use_column) {
+    const QvdbShape &shape = *table.shape;
+    if (in_use_column && !integer_field(shape, in_use_column)) return -1;
+    QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
+    if (!connection) return -1;
+    QvdbStatement used(connection, "SELECT " + qvdb_quote(shape.key_column) + " FROM " + qvdb_quote(table.name) +
+                                       (in_use_column ? " WHERE " + qvdb_quote(in_use_column) + " <> 0" : "") +
+                                       " ORDER BY " + qvdb_quote(shape.key_column));
+    if (!used) return -1;
+    int key = 0;
+    while (sqlite3_step(used.get()) == SQLITE_ROW) {
+        int stored = sqlite3_column_int(used.get(), 0);
+        if (stored > key) break;
+        if (stored == key) key++;
+    }
+    return key < shape.key_limit ? key : -1;
 }
 
 int qvdb_set_column_int(const char *db, const QvdbTable &table, const char *column, int value, uint64_t mask,
                         const char *key_column) {
     const QvdbShape &shape = *table.shape;
     const QvdbField *field = qvdb_find_field(shape, column);
-    if (!field || field->type == QvdbType::Text || !key_column || strcmp(key_column, shape.key_column) != 0 ||
+    if (!field || field->type == QvdbType::Text || is_array(*field) || !key_column || strcmp(key_column, shape.key_column) != 0 ||
         is_key_field(shape, *field))
         return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
@@ -311,10 +419,8 @@ int qvdb_read_list(const char *db, const QvdbTable &table, void *entries, int ca
     while (*count < limit && (rc = sqlite3_step(select.get())) == SQLITE_ROW) {
         void *entry = bytes + static_cast<size_t>(*count) * shape.size;
         int column = 0;
-        for (uint32_t i = 0; i < shape.field_count; i++) {
-            if (is_key_field(shape, shape.fields[i])) continue;
-            qvdb_load_field(select.get(), column++, shape.fields[i], entry);
-        }
+        for (uint32_t i = 0; i < shape.field_count; i++)
+            if (in_row(shape, shape.fields[i])) qvdb_load_field(select.get(), column++, shape.fields[i], entry);
         qvdb_set_field_int(*owner_field, entry, owner);
         (*count)++;
     }
