@@ -11,7 +11,6 @@
 #include "core/oplog.h"
 #include "core/response.h"
 #include "core/qvdb.h"
-#include "frame/cgi_env.h"
 #include "platform/qvcrypt.h"
 #include "system/device_files.h"
 #include "system/system_module.h"
@@ -61,17 +60,6 @@ bool encode_name(const char *name, char out[128]) {
                            128) >= 0;
 }
 
-// The uploaded file's path: the argument without the " & param" tail the upload reader adds
-// when the query holds "param:" (that tail never holds '&').
-std::string upload_path(const char *arg) {
-    std::string path = arg ? arg : "";
-    if (strstr(cgiQueryString, "param:")) {
-        size_t tail = path.rfind(" & ");
-        if (tail != std::string::npos) path.resize(tail);
-    }
-    return path;
-}
-
 bool is_sound_file_name(const std::string &name) {
     return name.find(".wav") != std::string::npos || name.find(".WAV") != std::string::npos;
 }
@@ -86,7 +74,7 @@ int on_get_audio_files(const char *) {
 
 // "/6321": accept an uploaded sound file and give it its encoded name.
 int on_upload_audio_file(const char *arg) {
-    std::string path = upload_path(arg);
+    std::string path = upload_argument_path(arg);
     std::string real;
     if (!regular_file_inside(kUploadFolder, path.c_str(), &real) || access(real.c_str(), R_OK) != 0)
         return on_cgi_common_text_cb(0, -1, nullptr);

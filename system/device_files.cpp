@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "core/response.h"
+#include "frame/cgi_env.h"
 #include "platform/devroot.h"
 #include "platform/qvstd.h"
 
@@ -49,6 +50,15 @@ int open_regular_file(const std::string &real_path) {
         return -1;
     }
     return fd;
+}
+
+std::string upload_argument_path(const char *arg) {
+    std::string path = arg ? arg : "";
+    if (strstr(cgiQueryString, "param:")) {
+        size_t tail = path.rfind(" & ");
+        if (tail != std::string::npos) path.resize(tail);
+    }
+    return path;
 }
 
 std::string path_base_name(const std::string &path) {

@@ -16,6 +16,10 @@ bool regular_file_inside(const char *device_dir, const char *device_path, std::s
 // -1 on failure.
 int open_regular_file(const std::string &real_path);
 
+// The uploaded file's path in an upload argument: the argument without the " & param" tail the
+// upload reader adds when the query holds "param:" (that tail never holds '&').
+std::string upload_argument_path(const char *arg);
+
 // The text after the last '/' (the whole text when there is none).
 std::string path_base_name(const std::string &path);
 

@@ -12,7 +12,6 @@
 #include "core/oplog.h"
 #include "core/qvdb.h"
 #include "core/response.h"
-#include "frame/cgi_env.h"
 #include "platform/devroot.h"
 #include "system/device_files.h"
 #include "system/system_module.h"
@@ -52,17 +51,6 @@ bool read_hand_over(size_t limit, std::string *text) {
 std::string trimmed_path(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     return text;
-}
-
-// The uploaded file's path: the argument, without the " & param" tail the upload reader adds
-// when the query holds "param:" (that tail never holds '&').
-std::string upload_path(const char *arg) {
-    std::string path = arg ? arg : "";
-    if (strstr(cgiQueryString, "param:")) {
-        size_t tail = path.rfind(" & ");
-        if (tail != std::string::npos) path.resize(tail);
-    }
-    return path;
 }
 
 // Channel 0's motion record must carry action and e-mail intervals; 0 becomes 20 seconds.
@@ -130,7 +118,7 @@ int on_export_config(const char *) {
 
 // "/1008": import an uploaded configuration with the profile tool, then remove the upload.
 int on_import_config(const char *arg) {
-    std::string path = upload_path(arg);
+    std::string path = upload_argument_path(arg);
     std::string real;
     if (!regular_file_inside(kUploadFolder, path.c_str(), &real)) return cgi_error_to_webserver(kTextPlain);
     const char *argv[] = {"qvprofile", "-i", real.c_str(), nullptr};
