@@ -83,6 +83,8 @@ TEST_F(MaintenanceTest, RestoreAnswersThenRestoresAndRestarts) {
         EXPECT_EQ(sent(3311)[0].payload, c.options) << "line " << c.line;
         // Each notice travels on its own connection, so only the set is certain, not the arrival order.
         sent(3485, 1);
+        sent(3311, 1);
+        sent(3410, 1);
         std::vector<int> codes;
         for (const SimRequest &r : daemon.requests()) codes.push_back(r.code);
         std::sort(codes.begin(), codes.end());

@@ -311,6 +311,7 @@ TEST_F(AccessFilterTest, StoresAndAnswersTheFilter) {
 TEST_F(AccessFilterTest, RefusedRequestsChangeNothing) {
     ASSERT_EQ(post_json("/6301", R"({"filterEnable":1,"filterType":1,"filterList":[{"address_type":1,"address":"a"}]})").body,
               "OK");
+    sent(1722, 1);
     daemon.clear_requests();
     for (const char *body : {R"({"filterType":1,"filterList":[]})", R"({"filterEnable":0,"filterList":[]})",
                              R"({"filterEnable":0,"filterType":1})", R"({"filterEnable":0,"filterType":1,"filterList":{}})",
