@@ -243,4 +243,17 @@ TEST_F(MaintenanceTest, ExportDownloadImportRoundTrip) {
     EXPECT_EQ(database_value(), 3);
 }
 
+// The same through the settings the routes keep in the device's own (WAL) database.
+TEST_F(MaintenanceTest, ImportRestoresRouteSettings) {
+    use_real_profile();
+    ASSERT_EQ(post_json("/1017", R"({"logRetention":4,"photoRetention":6})").body, "OK");
+    ASSERT_EQ(get("/1007").body.rfind("OK filename=", 0), 0u);
+    std::string file = get("/1013").body;
+    ASSERT_EQ(post_json("/1017", R"({"logRetention":12,"photoRetention":12})").body, "OK");
+    EXPECT_EQ(run(upload_request("/1008", "saved.bin", file)).body, "OK");
+    JsonRef restored(parse_answer(get("/1016").body));
+    EXPECT_EQ(json_int(restored, "logRetention"), 4);
+    EXPECT_EQ(json_int(restored, "photoRetention"), 6);
+}
+
 }  // namespace

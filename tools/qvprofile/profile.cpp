@@ -207,7 +207,8 @@ int profile_export(const std::string &folder, std::string *error) {
         if (access(real.c_str(), R_OK) != 0) continue;
         std::string copy = make_temporary(folder);
         std::string bytes;
-        bool ok = !copy.empty() && backup_database(real, copy, true) && read_whole(copy, &bytes);
+        // Opened for writing (nothing is written) so that a database in WAL mode can always be read.
+        bool ok = !copy.empty() && backup_database(real, copy, false) && read_whole(copy, &bytes);
         if (!copy.empty()) unlink(copy.c_str());
         if (!ok) {
             *error = std::string("cannot copy ") + device_path;
