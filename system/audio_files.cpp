@@ -192,3 +192,7 @@ int on_get_audio_files_cb(const void *payload, int length) {
     cgi_reply_done();
     return 0;
 }
+
+// Replies 9013 to 9016: the daemon's status word as {"status": n}; a reply without one is
+// left unanswered, so the route answers its time-out error.
+int on_audio_status_cb(const void *payload, int length) { return on_cgi_common_json_cb(length / 4, payload); }

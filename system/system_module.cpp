@@ -1,7 +1,6 @@
 // Route module "/1000" (system administration): route table and reply dispatcher.
 #include "system/system_module.h"
 
-#include "core/json_util.h"
 #include "frame/dispatchreq.h"
 
 static const WebRes kSystemRoutes[] = {
@@ -78,14 +77,18 @@ static const WebRes kSystemRoutes[] = {
     {"/6322", on_rename_uploaded_audio},
 };
 
-// Replies whose handlers check the payload themselves: a missing or short record is answered
-// once with the route's error, and ends the wait.
+// Every reply the module waits for, with its handler. Handlers check the payload length
+// themselves (a null payload comes with length 0): each answers a short reply as its route says,
+// either with the route's error or, by leaving it unanswered, with the time-out's.
 struct SystemReply {
     int code;
     SystemReplyHandler handler;
 };
 
 static const SystemReply kSystemReplies[] = {
+    // Login and user accounts.
+    {8504, on_user_login_from_mail_cb},
+    {8265, on_modify_poe_camera_pwd_cb},
     // Firmware and camera upgrade.
     {6713, on_upgrade_status_cb},
     {6715, on_check_nvr_online_upgrade_cb},
@@ -102,26 +105,16 @@ static const SystemReply kSystemReplies[] = {
     // Web files and alarm audio files.
     {8528, on_export_diagnosis_cb},
     {9012, on_get_audio_files_cb},
+    {9013, on_audio_status_cb},  // uploaded sound renamed
+    {9014, on_audio_status_cb},  // audio files deleted
+    {9015, on_audio_status_cb},  // audio file renamed
+    {9016, on_audio_status_cb},  // audio file request
 };
 
 int on_system_ipc_callback(int, const MessageHeader *header, const void *payload) {
     for (const SystemReply &reply : kSystemReplies)
         if (reply.code == header->code) return reply.handler(payload, payload ? header->length : 0);
-    if (!payload) return 0;
-    switch (header->code) {
-        // Login and user accounts.
-        case 8504:  // e-mail link login
-            return on_user_login_from_mail_cb(payload, header->length);
-        case 8265:  // PoE camera password change
-            return on_modify_poe_camera_pwd_cb(payload, header->length);
-        case 9013:  // uploaded sound renamed
-        case 9014:  // audio files deleted
-        case 9015:  // audio file renamed
-        case 9016:  // audio file request
-            return on_cgi_common_json_cb(header->length / 4, payload);
-        default:
-            return 0;
-    }
+    return 0;
 }
 
 NVR_ROUTE_MODULE(9, "/1000", kSystemRoutes)

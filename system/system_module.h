@@ -75,6 +75,7 @@ int on_upload_noop(const char *arg);
 int on_delete_audio_files(const char *arg);
 int on_rename_audio_file(const char *arg);
 int on_audio_file_request(const char *arg);
+int on_audio_status_cb(const void *payload, int length);
 int on_get_page_texts(const char *arg);
 int on_change_language(const char *arg);
 int on_upload_oem(const char *arg);
