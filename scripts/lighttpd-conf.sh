@@ -15,5 +15,6 @@ server.upload-dirs = ("$root/tmp")
 server.pid-file = "$root/var/run/lighttpd.pid"
 alias.url = ("/cgi-bin/" => "$root/cgi-bin/")
 cgi.assign = (".cgi" => "")
-setenv.add-environment = ("NVR_ROOT" => "$root")
+# The device's own tools (qvprofile, ...) are found beside the CGI program.
+setenv.add-environment = ("NVR_ROOT" => "$root", "PATH" => "$(dirname "$cgi"):/usr/local/bin:/usr/bin:/bin")
 CONF
