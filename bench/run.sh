@@ -29,7 +29,16 @@ measure() {  # name, floor answer, PATH_INFO, [QUERY_STRING]
     'BEGIN { printf "%-22s nvrweb %8.1f us  floor %8.1f us  ratio %5.2f  peak RSS %6d KiB (floor %d KiB)\n", n, c, f, c / f, ck, fk }'
 }
 
+# The answer body of a route (headers cut), for the floor of a case that answers a large text.
+body_of() {  # PATH_INFO, [QUERY_STRING]
+  PATH_INFO=$1 QUERY_STRING=${2:-} build/bin/nvrweb.cgi | sed '1,/^\r\?$/d'
+}
+
 echo "runs per case: $runs"
 measure "GET /dw.cgi" "NG download" /dw.cgi
 measure "GET /1014 (log record)" "OK" /1014
+# Database cost: one schedule, a record with all its sub-settings, a read-modify-write.
+measure "read schedule /6153" "$(body_of /6153 3)" /6153 3
+measure "read record /6010" "$(body_of /6010 '{"chnid":3}')" /6010 '{"chnid":3}'
+measure "write record /6119" "OK" /6119 '{"camId":3,"type":2,"triAlarms":1}'
 if [ -f bench/cases.sh ]; then . bench/cases.sh; fi

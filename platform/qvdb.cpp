@@ -45,6 +45,22 @@ bool first_of_name(const QvdbTable *table) {
     return qvdb_find_table(table->name) == table;
 }
 
+// ----- shared tables -----
+
+// Every named table of these shapes lives in one physical table keyed by its name.
+struct SharedTable {
+    const QvdbShape *shape;
+    const char *physical;
+};
+const SharedTable kSharedTables[] = {
+    {&kQvdbScheduleShape, "schedules"},
+    {&kQvdbWhiteLedShape, "white_led_targets"},
+    {&kQvdbWarningLightShape, "warning_light_targets"},
+    {&kQvdbHttpTargetShape, "http_targets"},
+};
+
+bool is_shared(const QvdbTable &table) { return qvdb_shared_table(*table.shape) != nullptr; }
+
 // ----- checksum of the declarations: the schema version -----
 
 uint32_t fnv(uint32_t hash, const void *data, size_t length) {
@@ -55,9 +71,8 @@ uint32_t fnv(uint32_t hash, const void *data, size_t length) {
 uint32_t fnv_text(uint32_t hash, const char *text) { return fnv(hash, text ? text : "", strlen(text ? text : "") + 1); }
 uint32_t fnv_int(uint32_t hash, int64_t value) { return fnv(hash, &value, sizeof value); }
 
-uint32_t table_checksum(const QvdbTable &table) {
-    const QvdbShape &shape = *table.shape;
-    uint32_t hash = fnv_text(2166136261u, table.name);
+uint32_t table_checksum(const char *name, const QvdbShape &shape) {
+    uint32_t hash = fnv_text(2166136261u, name);
     hash = fnv_int(hash, static_cast<int>(shape.layout));
     hash = fnv_text(hash, shape.key_column);
     hash = fnv_text(hash, shape.extra_column);
@@ -70,6 +85,10 @@ uint32_t table_checksum(const QvdbTable &table) {
     return hash;
 }
 
+// Files written before the named tables were gathered into shared tables have another version
+// whatever their tables, so they are always upgraded (and their per-name tables moved over).
+constexpr const char *kStorageLayout = "shared named tables, without rowid";
+
 // ----- schema text -----
 
 // Identifiers appear bare in the schema unless they are SQL keywords.
@@ -78,10 +97,10 @@ std::string ddl_name(const char *name) {
     return name;
 }
 
-std::string column_definition(const char *column, QvdbType type, bool key) {
-    if (key) return ddl_name(column) + " INTEGER NOT NULL";
-    return ddl_name(column) + (type == QvdbType::Text ? " TEXT NOT NULL DEFAULT ''" : " INTEGER NOT NULL DEFAULT 0");
-}
+const char *sql_type(QvdbType type) { return type == QvdbType::Text ? "TEXT" : "INTEGER"; }
+
+// A literal zero value of the column type.
+const char *zero_value(QvdbType type) { return type == QvdbType::Text ? "''" : "0"; }
 
 bool is_key_column(const std::vector<const char *> &key, const char *column) {
     for (const char *name : key)
@@ -96,6 +115,10 @@ struct ColumnInfo {
 
 // Every column of a table in schema order, and its primary key.
 void table_columns(const QvdbShape &shape, std::vector<ColumnInfo> &columns, std::vector<const char *> &key) {
+    if (qvdb_shared_table(shape)) {
+        columns.push_back({"name", QvdbType::Text});
+        key.push_back("name");
+    }
     if (shape.extra_column) {
         columns.push_back({shape.extra_column, QvdbType::Int32});
         key.push_back(shape.extra_column);
@@ -111,11 +134,13 @@ void table_columns(const QvdbShape &shape, std::vector<ColumnInfo> &columns, std
         key.insert(key.end(), {"channel", "day", "slot"});
         return;
     }
-    key.push_back(shape.key_column);
     if (shape.layout == QvdbLayout::List) {
         columns.push_back({shape.key_column, QvdbType::Int32});
         columns.push_back({"slot", QvdbType::Int32});
+        key.push_back(shape.key_column);
         key.push_back("slot");
+    } else {
+        key.push_back(shape.key_column);
     }
     for (uint32_t i = 0; i < shape.field_count; i++) {
         const QvdbField &field = shape.fields[i];
@@ -123,6 +148,25 @@ void table_columns(const QvdbShape &shape, std::vector<ColumnInfo> &columns, std
         if (field.type == QvdbType::Int32Array) continue;  // child rows
         columns.push_back({field.column, field.type});
     }
+}
+
+// CREATE TABLE text as one would write it by hand: a single integer key is the rowid; a
+// composite key is the table's own order (WITHOUT ROWID), so no separate index is kept. Every
+// write names every column, so the columns carry neither defaults nor NOT NULL.
+std::string create_table_sql(const char *name, const std::vector<ColumnInfo> &columns,
+                             const std::vector<const char *> &key) {
+    bool rowid_key = key.size() == 1;
+    for (const ColumnInfo &column : columns)
+        if (strcmp(column.name, key[0]) == 0 && column.type == QvdbType::Text) rowid_key = false;
+    std::string body;
+    for (const ColumnInfo &column : columns) {
+        body += (body.empty() ? "  " : ",\n  ") + ddl_name(column.name) + " " + sql_type(column.type);
+        if (rowid_key && strcmp(column.name, key[0]) == 0) body += " PRIMARY KEY";
+    }
+    if (rowid_key) return "CREATE TABLE " + ddl_name(name) + " (\n" + body + "\n)";
+    body += ",\n  PRIMARY KEY (";
+    for (size_t i = 0; i < key.size(); i++) body += (i ? ", " : "") + ddl_name(key[i]);
+    return "CREATE TABLE " + ddl_name(name) + " (\n" + body + ")\n) WITHOUT ROWID";
 }
 
 std::vector<std::string> existing_columns(QvdbConnection *connection, const char *table) {
@@ -133,26 +177,24 @@ std::vector<std::string> existing_columns(QvdbConnection *connection, const char
     return names;
 }
 
-bool create_or_extend_table(QvdbConnection *connection, const QvdbTable &table) {
+bool has_column(const std::vector<std::string> &present, const char *column) {
+    for (const std::string &name : present)
+        if (strcasecmp(name.c_str(), column) == 0) return true;
+    return false;
+}
+
+// Creates the physical table, or adds the columns an older file lacks (with a zero default for
+// the rows already there).
+bool create_or_extend_table(QvdbConnection *connection, const char *name, const QvdbShape &shape) {
     std::vector<ColumnInfo> columns;
     std::vector<const char *> key;
-    table_columns(*table.shape, columns, key);
-    std::vector<std::string> present = existing_columns(connection, table.name);
-    if (present.empty()) {
-        std::string sql = "CREATE TABLE " + ddl_name(table.name) + " (\n";
-        for (const ColumnInfo &column : columns)
-            sql += "  " + column_definition(column.name, column.type, is_key_column(key, column.name)) + ",\n";
-        sql += "  PRIMARY KEY (";
-        for (size_t i = 0; i < key.size(); i++) sql += (i ? ", " : "") + ddl_name(key[i]);
-        sql += ")\n)";
-        return qvdb_exec(connection, sql.c_str()) == 0;
-    }
+    table_columns(shape, columns, key);
+    std::vector<std::string> present = existing_columns(connection, name);
+    if (present.empty()) return qvdb_exec(connection, create_table_sql(name, columns, key).c_str()) == 0;
     for (const ColumnInfo &column : columns) {
-        bool found = false;
-        for (const std::string &name : present) found = found || strcasecmp(name.c_str(), column.name) == 0;
-        if (found) continue;
-        std::string sql = "ALTER TABLE " + ddl_name(table.name) + " ADD COLUMN " +
-                          column_definition(column.name, column.type, false);
+        if (has_column(present, column.name)) continue;
+        std::string sql = "ALTER TABLE " + ddl_name(name) + " ADD COLUMN " + ddl_name(column.name) + " " +
+                          sql_type(column.type) + " DEFAULT " + zero_value(column.type);
         if (qvdb_exec(connection, sql.c_str()) != 0) return false;
     }
     return true;
@@ -163,41 +205,79 @@ bool create_child_tables(QvdbConnection *connection, const QvdbTable &table) {
     const QvdbShape &shape = *table.shape;
     for (uint32_t i = 0; i < shape.field_count; i++) {
         if (shape.fields[i].type != QvdbType::Int32Array) continue;
-        std::string extra = shape.extra_column ? ddl_name(shape.extra_column) : "";
-        std::string key = ddl_name(shape.key_column);
-        std::string sql = "CREATE TABLE IF NOT EXISTS " + ddl_name(qvdb_child_table(table, shape.fields[i]).c_str()) +
-                          " (\n" + (extra.empty() ? "" : "  " + extra + " INTEGER NOT NULL,\n") + "  " + key +
-                          " INTEGER NOT NULL,\n  idx INTEGER NOT NULL,\n  value INTEGER NOT NULL DEFAULT 0,\n"
-                          "  PRIMARY KEY (" + (extra.empty() ? "" : extra + ", ") + key + ", idx)\n)";
-        if (qvdb_exec(connection, sql.c_str()) != 0) return false;
+        std::string child = qvdb_child_table(table, shape.fields[i]);
+        if (!existing_columns(connection, child.c_str()).empty()) continue;
+        std::vector<ColumnInfo> columns;
+        std::vector<const char *> key;
+        if (shape.extra_column) {
+            columns.push_back({shape.extra_column, QvdbType::Int32});
+            key.push_back(shape.extra_column);
+        }
+        columns.insert(columns.end(), {{shape.key_column, QvdbType::Int32},
+                                       {"idx", QvdbType::Int32},
+                                       {"value", QvdbType::Int32}});
+        key.insert(key.end(), {shape.key_column, "idx"});
+        if (qvdb_exec(connection, create_table_sql(child.c_str(), columns, key).c_str()) != 0) return false;
     }
     return true;
 }
 
+// Rows of zero values for keys 0 .. factory_rows - 1 (of every second key) that are missing.
 bool insert_factory_rows(QvdbConnection *connection, const QvdbTable &table) {
     const QvdbShape &shape = *table.shape;
     if (shape.layout != QvdbLayout::Record || shape.factory_rows <= 0) return true;
-    std::string sql = "INSERT OR IGNORE INTO " + qvdb_quote(table.name) + " (" +
-                      (shape.extra_column ? qvdb_quote(shape.extra_column) + ", " : std::string()) +
-                      qvdb_quote(shape.key_column) + ") VALUES (" + (shape.extra_column ? "?, ?)" : "?)");
-    QvdbStatement insert(connection, sql);
+    std::vector<ColumnInfo> columns;
+    std::vector<const char *> key;
+    table_columns(shape, columns, key);
+    std::string names, values;
+    for (const ColumnInfo &column : columns) {
+        names += (names.empty() ? "" : ", ") + qvdb_quote(column.name);
+        values += values.empty() ? "" : ", ";
+        values += is_key_column(key, column.name) ? "?" : zero_value(column.type);
+    }
+    QvdbStatement insert(connection, "INSERT OR IGNORE INTO " + qvdb_storage(table) + " (" + names + ") VALUES (" +
+                                         values + ")");
     if (!insert) return false;
     int extras = shape.extra_column ? shape.extra_limit : 1;
     for (int extra = 0; extra < extras; extra++) {
-        for (int key = 0; key < shape.factory_rows && key < shape.key_limit; key++) {
+        for (int row = 0; row < shape.factory_rows && row < shape.key_limit; row++) {
             int index = 1;
+            if (is_shared(table)) sqlite3_bind_text(insert.get(), index++, table.name, -1, SQLITE_STATIC);
             if (shape.extra_column) sqlite3_bind_int(insert.get(), index++, extra);
-            sqlite3_bind_int(insert.get(), index, key);
+            sqlite3_bind_int(insert.get(), index, row);
             if (!insert.run()) return false;
         }
     }
     return true;
 }
 
+// A file of an older layout keeps a named table of a shared shape under its own name: its rows
+// move into the shared table under that name, and the old table is dropped.
+bool move_old_named_table(QvdbConnection *connection, const QvdbTable &table) {
+    std::vector<std::string> present = existing_columns(connection, table.name);
+    if (present.empty()) return true;
+    std::vector<ColumnInfo> columns;
+    std::vector<const char *> key;
+    table_columns(*table.shape, columns, key);
+    std::string names, values;
+    for (const ColumnInfo &column : columns) {
+        names += (names.empty() ? "" : ", ") + qvdb_quote(column.name);
+        values += values.empty() ? "" : ", ";
+        if (strcmp(column.name, "name") == 0) values += "?";
+        else if (has_column(present, column.name)) values += "coalesce(" + qvdb_quote(column.name) + ", " + zero_value(column.type) + ")";
+        else values += zero_value(column.type);
+    }
+    QvdbStatement move(connection, "INSERT OR REPLACE INTO " + qvdb_storage(table) + " (" + names + ") SELECT " +
+                                       values + " FROM " + qvdb_quote(table.name));
+    if (!move) return false;
+    sqlite3_bind_text(move.get(), 1, table.name, -1, SQLITE_STATIC);
+    if (!move.run()) return false;
+    return qvdb_exec(connection, ("DROP TABLE " + qvdb_quote(table.name)).c_str()) == 0;
+}
+
 bool insert_param_defaults(QvdbConnection *connection) {
     if (connection->file != kQvdbSettings) return true;
-    if (qvdb_exec(connection,
-                  "CREATE TABLE IF NOT EXISTS params (\n  key TEXT NOT NULL PRIMARY KEY,\n  value TEXT NOT NULL\n)") != 0)
+    if (qvdb_exec(connection, "CREATE TABLE IF NOT EXISTS params (\n  key TEXT PRIMARY KEY,\n  value TEXT\n) WITHOUT ROWID") != 0)
         return false;
     QvdbStatement insert(connection, "INSERT OR IGNORE INTO params (key, value) VALUES (?, ?)");
     if (!insert) return false;
@@ -218,12 +298,17 @@ int read_user_version(QvdbConnection *connection) {
 }
 
 bool build_schema(QvdbConnection *connection) {
+    for (const SharedTable &shared : kSharedTables)
+        if (shared.shape->file == connection->file &&
+            !create_or_extend_table(connection, shared.physical, *shared.shape))
+            return false;
     for (const QvdbTable *table = g_tables; table; table = table->next) {
         if (table->shape->file != connection->file || !first_of_name(table)) continue;
         if (!qvdb_table_problem(*table).empty()) return false;
-        if (!create_or_extend_table(connection, *table) || !create_child_tables(connection, *table) ||
-            !insert_factory_rows(connection, *table))
-            return false;
+        bool stored = is_shared(*table) ? move_old_named_table(connection, *table)
+                                        : create_or_extend_table(connection, table->name, *table->shape) &&
+                                              create_child_tables(connection, *table);
+        if (!stored || !insert_factory_rows(connection, *table)) return false;
     }
     if (!insert_param_defaults(connection)) return false;
     std::string pragma = "PRAGMA user_version = " + std::to_string(qvdb_schema_version(connection->file));
@@ -275,6 +360,8 @@ std::string qvdb_table_problem(const QvdbTable &table) {
     std::string name = table.name ? table.name : "(null)";
     if (!qvdb_valid_identifier(table.name)) return name + ": table name is not an identifier";
     if (strncmp(table.name, "sqlite_", 7) == 0 || strcmp(table.name, "params") == 0) return name + ": reserved table name";
+    for (const SharedTable &shared : kSharedTables)
+        if (strcasecmp(table.name, shared.physical) == 0) return name + ": reserved table name";
     const QvdbTable *first = qvdb_find_table(table.name);
     if (first && first->shape != table.shape) return name + ": registered twice with different shapes";
     if (!qvdb_valid_identifier(shape.key_column)) return name + ": key column is not an identifier";
@@ -290,6 +377,7 @@ std::string qvdb_table_problem(const QvdbTable &table) {
         if (field.offset + field.size > shape.size) return name + "." + field.column + ": outside the record";
         if (field.type == QvdbType::Int32Array) {
             if (shape.layout != QvdbLayout::Record) return name + "." + field.column + ": arrays only in records";
+            if (qvdb_shared_table(shape)) return name + "." + field.column + ": no arrays in a shared table";
             const QvdbTable *clash = qvdb_find_table(qvdb_child_table(table, field).c_str());
             if (clash) return name + "." + field.column + ": child table name is taken";
             columns.push_back({field.column, field.type});
@@ -307,12 +395,28 @@ std::string qvdb_table_problem(const QvdbTable &table) {
 
 const QvdbShape kQvdbScheduleShape = qvdb_schedule_shape();
 
+const char *qvdb_shared_table(const QvdbShape &shape) {
+    for (const SharedTable &shared : kSharedTables)
+        if (shared.shape == &shape) return shared.physical;
+    return nullptr;
+}
+
+std::string qvdb_storage(const QvdbTable &table) {
+    const char *shared = qvdb_shared_table(*table.shape);
+    return qvdb_quote(shared ? shared : table.name);
+}
+
+// A checksum of the physical tables of the file: the tables of their own name and the shared
+// tables (a further name in a shared table changes nothing in the file).
 int qvdb_schema_version(QvdbFile file) {
     static int versions[3] = {0, 0, 0};
     if (versions[file]) return versions[file];
-    uint32_t sum = 0;
+    uint32_t sum = fnv_text(2166136261u, kStorageLayout);
+    for (const SharedTable &shared : kSharedTables)
+        if (shared.shape->file == file) sum += table_checksum(shared.physical, *shared.shape);
     for (const QvdbTable *table = g_tables; table; table = table->next)
-        if (table->shape->file == file && first_of_name(table)) sum += table_checksum(*table);
+        if (table->shape->file == file && !is_shared(*table) && first_of_name(table))
+            sum += table_checksum(table->name, *table->shape);
     if (file == kQvdbSettings) {
         int count = 0;
         const QvdbParamDefault *defaults = qvdb_param_defaults(&count);
@@ -335,6 +439,10 @@ QvdbConnection *qvdb_open(const char *db) {
     for (QvdbConnection *connection : connections.connections)
         if (connection->real_path == real) return connection;
     make_parent_dirs(real);
+    // No allocation statistics: they cost a global mutex on every allocation. Only possible
+    // before the library is first used in the process.
+    static const int memstatus_off = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)memstatus_off;
     sqlite3 *handle = nullptr;
     if (sqlite3_open_v2(real.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {
@@ -347,8 +455,9 @@ QvdbConnection *qvdb_open(const char *db) {
     sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     static const bool close_at_exit_registered = atexit(qvdb_close_all) == 0;
     (void)close_at_exit_registered;
-    QvdbConnection *connection = new QvdbConnection{real, file, handle, 0, false};
+    QvdbConnection *connection = new QvdbConnection{real, file, handle, 0, false, {}, {}};
     if (!ensure_schema(connection)) {
+        qvdb_finalize_idle(connection);
         sqlite3_close(handle);
         delete connection;
         return nullptr;
@@ -365,6 +474,7 @@ void qvdb_close_all() {
         return;
     }
     for (QvdbConnection *connection : connections.connections) {
+        qvdb_finalize_idle(connection);
         sqlite3_close_v2(connection->handle);
         delete connection;
     }
@@ -389,22 +499,45 @@ int qvdb_exec(QvdbConnection *connection, const char *sql) {
 
 // ----- statements and fields -----
 
-QvdbStatement::QvdbStatement(QvdbConnection *connection, const std::string &sql) : statement_(nullptr) {
-    if (connection &&
-        sqlite3_prepare_v2(connection->handle, sql.c_str(), static_cast<int>(sql.size()), &statement_, nullptr) !=
-            SQLITE_OK) {
+QvdbStatement::QvdbStatement(QvdbConnection *connection, const std::string &sql)
+    : connection_(connection), sql_(sql), statement_(nullptr) {
+    if (!connection) return;
+    {
+        std::lock_guard<std::mutex> guard(connection->idle_lock);
+        auto idle = connection->idle_statements.find(sql);
+        if (idle != connection->idle_statements.end()) {
+            statement_ = idle->second;
+            connection->idle_statements.erase(idle);
+            return;
+        }
+    }
+    if (sqlite3_prepare_v3(connection->handle, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                           &statement_, nullptr) != SQLITE_OK) {
         sqlite3_finalize(statement_);
         statement_ = nullptr;
     }
 }
 
-QvdbStatement::~QvdbStatement() { sqlite3_finalize(statement_); }
+// A statement of the same text may have been returned meanwhile (a nested use): this one goes.
+QvdbStatement::~QvdbStatement() {
+    if (!statement_) return;
+    sqlite3_reset(statement_);
+    sqlite3_clear_bindings(statement_);
+    std::lock_guard<std::mutex> guard(connection_->idle_lock);
+    if (!connection_->idle_statements.emplace(std::move(sql_), statement_).second) sqlite3_finalize(statement_);
+}
 
 bool QvdbStatement::run() {
     int rc = sqlite3_step(statement_);
     sqlite3_reset(statement_);
     sqlite3_clear_bindings(statement_);
     return rc == SQLITE_DONE || rc == SQLITE_ROW;
+}
+
+void qvdb_finalize_idle(QvdbConnection *connection) {
+    std::lock_guard<std::mutex> guard(connection->idle_lock);
+    for (auto &idle : connection->idle_statements) sqlite3_finalize(idle.second);
+    connection->idle_statements.clear();
 }
 
 std::string qvdb_child_table(const QvdbTable &table, const QvdbField &field) {

@@ -1,8 +1,10 @@
 // Database library: schema lifecycle, transactions and concurrent writers in separate processes.
 #include <sqlite3.h>
+#include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,8 @@ TEST(TableDeclarations, UnsoundDeclarationsAreNamed) {
         {__LINE__, "test_bad_a", &record, ""},
         {__LINE__, "test bad", &record, "not an identifier"},
         {__LINE__, "params", &record, "reserved"},
+        {__LINE__, "schedules", &record, "reserved"},
+        {__LINE__, "HTTP_TARGETS", &record, "reserved"},
         {__LINE__, "motion", &record, "different shapes"},
         {__LINE__, "test_bad_b", &no_range, "empty key range"},
         {__LINE__, "test_bad_c", &text_keyed, "not an int32_t field"},
@@ -104,7 +108,15 @@ TEST_F(SchemaLifecycle, NewFileGetsSchemaFactoryRowsAndNoAccount) {
     EXPECT_EQ(query(file, "SELECT count(*) FROM pragma_table_info('users')"), "36");
     EXPECT_EQ(query(file, "SELECT type FROM pragma_table_info('motion') WHERE name = 'motion_table'"), "TEXT");
     EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE name = 'oem_users'"), "0");
-    EXPECT_EQ(query(file, "SELECT count(*) FROM pragma_table_info('motion_white_led_params')"), "5");
+    // Every named table of one shape is stored in one table under its name.
+    EXPECT_EQ(query(file, "SELECT count(*) FROM pragma_table_info('white_led_targets')"), "6");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE name = 'motion_white_led_params'"), "0");
+    EXPECT_EQ(query(file, "SELECT group_concat(name) FROM pragma_table_info('schedules') WHERE pk > 0"),
+              "name,channel,day,slot");
+    // A schema as one would write it: a few tables, no separate key indexes, no defaults.
+    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'index'"), "0");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE sql LIKE '%DEFAULT%'"), "0");
+    EXPECT_LT(std::stoi(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'table'")), 20);
     ASSERT_EQ(qvdb_init_file(QVDB_OEM_PATH), 0);
     EXPECT_EQ(query(db_file(QVDB_OEM_PATH), "SELECT count(*) FROM oem_users"), "0");
 }
@@ -129,7 +141,7 @@ TEST_F(SchemaLifecycle, OlderFileIsUpgradedKeepingItsData) {
     qvdb_close_all();
     std::string file = db_file(QVDB_PATH);
     // An older program's file: no white-LED list table, a missing column, missing rows, version 1.
-    query(file, "DROP TABLE motion_white_led_params");
+    query(file, "DROP TABLE white_led_targets");
     query(file, "ALTER TABLE motion DROP COLUMN audio_id");
     query(file, "DELETE FROM motion WHERE channel > 10");
     query(file, "DELETE FROM params WHERE key = 'alarm_in'");
@@ -151,6 +163,88 @@ TEST_F(SchemaLifecycle, OlderFileIsUpgradedKeepingItsData) {
     ASSERT_EQ(write_motion(QVDB_PATH, &loaded), 0);
     ASSERT_EQ(read_motion(QVDB_PATH, &record, 3), 0);
     EXPECT_EQ(record.audioId, 7);
+}
+
+// A file of the layout with one table per name: its rows move into the shared tables under their
+// names (a column the old table lacks reads as empty) and the old tables are dropped.
+TEST_F(SchemaLifecycle, PerNameTablesOfAnOlderFileAreMovedIntoTheSharedTables) {
+    ASSERT_EQ(qvdb_init_file(QVDB_PATH), 0);
+    qvdb_close_all();
+    std::string file = db_file(QVDB_PATH);
+    const char *old_layout[] = {
+        "CREATE TABLE motion_effective_schedule (channel INTEGER NOT NULL, day INTEGER NOT NULL, slot INTEGER "
+        "NOT NULL, start_time TEXT NOT NULL DEFAULT '', end_time TEXT NOT NULL DEFAULT '', action_type INTEGER "
+        "NOT NULL DEFAULT 0, day_flag INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (channel, day, slot))",
+        "INSERT INTO motion_effective_schedule VALUES (2, 1, 4, '08:00', '09:30', 5, 1)",
+        "CREATE TABLE motion_white_led_params (channel INTEGER NOT NULL, slot INTEGER NOT NULL, chnid INTEGER "
+        "NOT NULL DEFAULT 0, mode INTEGER NOT NULL DEFAULT 0, time INTEGER NOT NULL DEFAULT 0, PRIMARY KEY "
+        "(channel, slot))",
+        "INSERT INTO motion_white_led_params VALUES (6, 0, 11, 1, 30), (6, 1, 12, 2, 40), (7, 0, 13, 0, 0)",
+        "CREATE TABLE motion_http_notification_params (channel INTEGER NOT NULL, url TEXT NOT NULL DEFAULT '', "
+        "username TEXT NOT NULL DEFAULT '', PRIMARY KEY (channel))",
+        "INSERT INTO motion_http_notification_params VALUES (9, 'http://a/b', 'op')",
+        "PRAGMA user_version = 1",
+    };
+    for (const char *sql : old_layout) query(file, sql);
+    ASSERT_EQ(query(file, "SELECT count(*) FROM motion_white_led_params"), "3");
+    int upgrades = qvdb_schema_upgrades();
+
+    auto schedule = std::make_unique<WeeklySchedule>();
+    ASSERT_EQ(read_motion_effective_schedule(QVDB_PATH, schedule.get(), 2), 0);
+    EXPECT_EQ(qvdb_schema_upgrades(), upgrades + 1);
+    EXPECT_STREQ(schedule->day[1].period[4].startTime, "08:00");
+    EXPECT_STREQ(schedule->day[1].period[4].endTime, "09:30");
+    EXPECT_EQ(schedule->day[1].period[4].actionType, 5);
+    EXPECT_EQ(schedule->day[1].dayFlag, 1);
+    WhiteLedList list{};
+    QvdbTableKey key{6, "motion_white_led_params"};
+    ASSERT_EQ(read_whiteled_params(QVDB_PATH, &list, &key), 0);
+    ASSERT_EQ(list.count, 2);
+    EXPECT_EQ(list.entry[1].chnid, 12);
+    EXPECT_EQ(list.entry[1].time, 40);
+    HttpTarget target{};
+    ASSERT_EQ(read_http_notification_params(QVDB_PATH, &target, "motion_http_notification_params", 9), 0);
+    EXPECT_STREQ(target.url, "http://a/b");
+    EXPECT_STREQ(target.username, "op");
+    EXPECT_STREQ(target.password, "");
+    for (const char *old : {"motion_effective_schedule", "motion_white_led_params", "motion_http_notification_params"})
+        EXPECT_EQ(query(file, std::string("SELECT count(*) FROM sqlite_master WHERE name = '") + old + "'"), "0") << old;
+}
+
+// Rows of one name never reach another name of the same shape: rewrites, copies and counts
+// are limited to their name.
+TEST_F(SchemaLifecycle, NamesInASharedTableStayApart) {
+    auto schedule = std::make_unique<WeeklySchedule>();
+    memset(schedule.get(), 0, sizeof *schedule);
+    strcpy(schedule->day[0].period[1].startTime, "01:00");
+    ASSERT_EQ(write_motion_effective_schedule(QVDB_PATH, schedule.get(), 3), 0);
+    auto other = std::make_unique<WeeklySchedule>();
+    memset(other.get(), 0, sizeof *other);
+    ASSERT_EQ(write_motion_audible_schedule(QVDB_PATH, other.get(), 3), 0);  // deletes only its own rows
+    ASSERT_EQ(copy_http_notification_schedules(QVDB_PATH, other.get(), "motion_http_notification_sche", ~0ULL), 0);
+    ASSERT_EQ(read_motion_effective_schedule(QVDB_PATH, other.get(), 3), 0);
+    EXPECT_STREQ(other->day[0].period[1].startTime, "01:00");
+
+    WhiteLedList list{};
+    list.count = 1;
+    list.entry[0].chnid = 4;
+    ASSERT_EQ(write_whiteled_params_all(QVDB_PATH, &list, "motion_white_led_params", 5), 0);
+    WhiteLedList empty{};
+    ASSERT_EQ(copy_whiteled_params(QVDB_PATH, &empty, "video_loss_white_led_params", ~0ULL), 0);
+    ASSERT_EQ(write_peoplecnt_wled_params_all(QVDB_PATH, &empty, 5), 0);
+    QvdbTableKey key{5, "motion_white_led_params"};
+    ASSERT_EQ(read_whiteled_params(QVDB_PATH, &list, &key), 0);
+    EXPECT_EQ(list.count, 1);
+
+    HttpTarget target{};
+    target.channel = 1;
+    strcpy(target.url, "http://x");
+    ASSERT_EQ(write_http_notification_params(QVDB_PATH, &target, "alarmin_http_notification_params"), 0);
+    HttpTarget loaded{};
+    EXPECT_EQ(read_http_notification_params(QVDB_PATH, &loaded, "videoloss_http_notification_params", 1), -1);
+    ASSERT_EQ(copy_http_notification_params(QVDB_PATH, &loaded, "videoloss_http_notification_params", 1ULL << 1), 0);
+    ASSERT_EQ(read_http_notification_params(QVDB_PATH, &loaded, "alarmin_http_notification_params", 1), 0);
+    EXPECT_STREQ(loaded.url, "http://x");
 }
 
 TEST_F(SchemaLifecycle, UnwritableLocationFailsCleanly) {
