@@ -329,7 +329,32 @@ bool ensure_schema(QvdbConnection *connection) {
         return false;
     }
     g_schema_upgrades++;
+    connection->wrote = true;
     return true;
+}
+
+// A process that wrote empties the WAL into the database before it closes, so the next process
+// does not have to rebuild the WAL index from every frame the writes left.
+void close_connection(QvdbConnection *connection) {
+    qvdb_finalize_idle(connection);
+    if (connection->wrote)
+        sqlite3_wal_checkpoint_v2(connection->handle, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_close_v2(connection->handle);
+    delete connection;
+}
+
+// At exit the connections that wrote are closed; a reader's connections hold no transaction and
+// are left to the exit, which releases their locks and memory.
+void release_at_exit() {
+    ConnectionCache &connections = cache();
+    std::lock_guard<std::recursive_mutex> guard(connections.lock);
+    if (connections.owner != getpid()) return;
+    std::vector<QvdbConnection *> readers;
+    for (QvdbConnection *connection : connections.connections) {
+        if (connection->wrote) close_connection(connection);
+        else readers.push_back(connection);
+    }
+    connections.connections.swap(readers);
 }
 
 void make_parent_dirs(const std::string &path) {
@@ -414,9 +439,16 @@ int qvdb_schema_version(QvdbFile file) {
     uint32_t sum = fnv_text(2166136261u, kStorageLayout);
     for (const SharedTable &shared : kSharedTables)
         if (shared.shape->file == file) sum += table_checksum(shared.physical, *shared.shape);
+    // Names of a shared shape do not count, so only the few tables of their own name are
+    // checked for repeated registrations.
+    std::vector<const QvdbTable *> own;
     for (const QvdbTable *table = g_tables; table; table = table->next)
-        if (table->shape->file == file && !is_shared(*table) && first_of_name(table))
-            sum += table_checksum(table->name, *table->shape);
+        if (table->shape->file == file && !is_shared(*table)) own.push_back(table);
+    for (size_t i = 0; i < own.size(); i++) {
+        bool repeated = false;
+        for (size_t j = i + 1; j < own.size() && !repeated; j++) repeated = strcmp(own[i]->name, own[j]->name) == 0;
+        if (!repeated) sum += table_checksum(own[i]->name, *own[i]->shape);
+    }
     if (file == kQvdbSettings) {
         int count = 0;
         const QvdbParamDefault *defaults = qvdb_param_defaults(&count);
@@ -450,12 +482,12 @@ QvdbConnection *qvdb_open(const char *db) {
         return nullptr;
     }
     sqlite3_busy_timeout(handle, kBusyTimeoutMs);
-    // Every request process closes its connections at exit; the WAL is checkpointed by writers
-    // as it grows, not by each closing reader.
+    // Closing never checkpoints by itself: a process that wrote empties the WAL explicitly (see
+    // close_connection), a reader leaves it alone.
     sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    static const bool close_at_exit_registered = atexit(qvdb_close_all) == 0;
+    static const bool close_at_exit_registered = atexit(release_at_exit) == 0;
     (void)close_at_exit_registered;
-    QvdbConnection *connection = new QvdbConnection{real, file, handle, 0, false, {}, {}};
+    QvdbConnection *connection = new QvdbConnection{real, file, handle, 0, false, false, {}, {}};
     if (!ensure_schema(connection)) {
         qvdb_finalize_idle(connection);
         sqlite3_close(handle);
@@ -473,11 +505,7 @@ void qvdb_close_all() {
         qvdb_forget_connections();
         return;
     }
-    for (QvdbConnection *connection : connections.connections) {
-        qvdb_finalize_idle(connection);
-        sqlite3_close_v2(connection->handle);
-        delete connection;
-    }
+    for (QvdbConnection *connection : connections.connections) close_connection(connection);
     connections.connections.clear();
 }
 
@@ -650,5 +678,6 @@ int DbTransaction::commit() {
         qvdb_exec(connection_, "ROLLBACK");
         return -1;
     }
+    connection_->wrote = true;
     return 0;
 }

@@ -17,6 +17,7 @@ struct QvdbConnection {
     sqlite3 *handle;
     int depth;    // open DbTransaction scopes
     bool failed;  // something inside the open transaction failed
+    bool wrote;   // this process committed a change (it checkpoints the WAL when it closes)
     // Prepared statements not in use, by SQL text: a statement a process runs again (a loop of
     // reads, the same table in several sub-settings) is prepared once.
     std::mutex idle_lock;
