@@ -1,6 +1,7 @@
 // Database library: schema lifecycle, transactions and concurrent writers in separate processes.
 #include <sqlite3.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -245,6 +246,44 @@ TEST_F(SchemaLifecycle, NamesInASharedTableStayApart) {
     ASSERT_EQ(copy_http_notification_params(QVDB_PATH, &loaded, "videoloss_http_notification_params", 1ULL << 1), 0);
     ASSERT_EQ(read_http_notification_params(QVDB_PATH, &loaded, "alarmin_http_notification_params", 1), 0);
     EXPECT_STREQ(loaded.url, "http://x");
+}
+
+// A process that wrote leaves an empty WAL behind, so the next process has no frames to replay.
+TEST_F(SchemaLifecycle, WriterEmptiesTheWalWhenItCloses) {
+    MotionRecord record{};
+    record.channel = 4;
+    record.sensitivity = 9;
+    ASSERT_EQ(write_motion(QVDB_PATH, &record), 0);
+    struct stat wal {};
+    ASSERT_EQ(stat((db_file(QVDB_PATH) + "-wal").c_str(), &wal), 0);
+    EXPECT_GT(wal.st_size, 0);
+    qvdb_close_all();
+    EXPECT_TRUE(stat((db_file(QVDB_PATH) + "-wal").c_str(), &wal) != 0 || wal.st_size == 0);
+    EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT sensitivity FROM motion WHERE channel = 4"), "9");
+}
+
+// Statements are reused by their text; two of the same text in use at once step independently.
+TEST_F(SchemaLifecycle, SameStatementTwiceAtOnce) {
+    QvdbConnection *connection = qvdb_open(QVDB_PATH);
+    ASSERT_NE(connection, nullptr);
+    const std::string sql = "SELECT channel FROM motion WHERE channel >= ? ORDER BY channel";
+    for (int round = 0; round < 2; round++) {  // the second round takes the statements back from the idle ones
+        QvdbStatement outer(connection, sql);
+        QvdbStatement inner(connection, sql);
+        ASSERT_TRUE(outer && inner);
+        ASSERT_NE(outer.get(), inner.get());
+        sqlite3_bind_int(outer.get(), 1, 10);
+        sqlite3_bind_int(inner.get(), 1, 60);
+        ASSERT_EQ(sqlite3_step(outer.get()), SQLITE_ROW);
+        ASSERT_EQ(sqlite3_step(inner.get()), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(outer.get(), 0), 10);
+        EXPECT_EQ(sqlite3_column_int(inner.get(), 0), 60);
+        ASSERT_EQ(sqlite3_step(outer.get()), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(outer.get(), 0), 11);
+    }
+    // A statement comes back reset and without bindings.
+    QvdbStatement again(connection, sql);
+    ASSERT_EQ(sqlite3_step(again.get()), SQLITE_DONE);  // NULL bound: no row
 }
 
 TEST_F(SchemaLifecycle, UnwritableLocationFailsCleanly) {
