@@ -18,6 +18,7 @@ namespace {
 const QvdbTable *g_tables = nullptr;  // constant-initialised: safe to use from any constructor
 int g_schema_upgrades = 0;
 constexpr int kBusyTimeoutMs = 10000;
+constexpr int kCheckpointWaitMs = 200;
 
 // Connections are per process (a forked child opens its own) and shared by its threads; the
 // handles are opened serialised, so the reply thread may use them too.
@@ -337,8 +338,11 @@ bool ensure_schema(QvdbConnection *connection) {
 // does not have to rebuild the WAL index from every frame the writes left.
 void close_connection(QvdbConnection *connection) {
     qvdb_finalize_idle(connection);
-    if (connection->wrote)
+    if (connection->wrote) {
+        // Waits a little for readers of older frames; when they outlast it, a later writer empties the WAL.
+        sqlite3_busy_timeout(connection->handle, kCheckpointWaitMs);
         sqlite3_wal_checkpoint_v2(connection->handle, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    }
     sqlite3_close_v2(connection->handle);
     delete connection;
 }
@@ -360,6 +364,18 @@ void release_at_exit() {
 void make_parent_dirs(const std::string &path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
         mkdir(path.substr(0, slash).c_str(), 0755);
+}
+
+// Opens the file (creating it and, only when that fails, its folders); null on failure.
+sqlite3 *open_handle(const std::string &path) {
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    for (int attempt = 0; attempt < 2; attempt++) {
+        sqlite3 *handle = nullptr;
+        if (sqlite3_open_v2(path.c_str(), &handle, flags, nullptr) == SQLITE_OK) return handle;
+        sqlite3_close(handle);
+        if (attempt == 0) make_parent_dirs(path);
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -470,17 +486,12 @@ QvdbConnection *qvdb_open(const char *db) {
     std::string real = nvr_path(db);
     for (QvdbConnection *connection : connections.connections)
         if (connection->real_path == real) return connection;
-    make_parent_dirs(real);
     // No allocation statistics: they cost a global mutex on every allocation. Only possible
     // before the library is first used in the process.
     static const int memstatus_off = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     (void)memstatus_off;
-    sqlite3 *handle = nullptr;
-    if (sqlite3_open_v2(real.c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK) {
-        sqlite3_close(handle);
-        return nullptr;
-    }
+    sqlite3 *handle = open_handle(real);
+    if (!handle) return nullptr;
     sqlite3_busy_timeout(handle, kBusyTimeoutMs);
     // Closing never checkpoints by itself: a process that wrote empties the WAL explicitly (see
     // close_connection), a reader leaves it alone.
