@@ -40,9 +40,9 @@
 // stored as child rows of the table TABLE_COLUMN (key, idx, value; one row per non-zero
 // element). Registration only links a static object into a list; the schema version is a
 // checksum of the physical tables, so a new table or column upgrades older database files the
-// next time they are opened (missing tables, columns and factory rows are added; a file that
-// kept named tables under their own names has their rows moved into the shared tables). Duplicate
-// registrations of one name are harmless.
+// next time they are opened (missing tables and factory rows are added, a table of an older
+// definition is rebuilt with its rows, and a file that kept named tables under their own names
+// has their rows moved into the shared tables). Duplicate registrations of one name are harmless.
 #ifndef NVR_CORE_QVDB_H
 #define NVR_CORE_QVDB_H
 

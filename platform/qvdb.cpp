@@ -184,21 +184,57 @@ bool has_column(const std::vector<std::string> &present, const char *column) {
     return false;
 }
 
-// Creates the physical table, or adds the columns an older file lacks (with a zero default for
-// the rows already there).
-bool create_or_extend_table(QvdbConnection *connection, const char *name, const QvdbShape &shape) {
+// The stored CREATE text of a table; false when there is no such table.
+bool stored_sql(QvdbConnection *connection, const char *name, std::string *sql) {
+    QvdbStatement select(connection, "SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?");
+    if (!select) return false;
+    sqlite3_bind_text(select.get(), 1, name, -1, SQLITE_STATIC);
+    if (sqlite3_step(select.get()) != SQLITE_ROW) return false;
+    const unsigned char *text = sqlite3_column_text(select.get(), 0);
+    *sql = text ? reinterpret_cast<const char *>(text) : "";
+    return true;
+}
+
+// Copies every row of table from into the physical table to: columns the old table has are
+// taken (a NULL as zero), others are zero; with name, the "name" column gets it.
+bool copy_rows(QvdbConnection *connection, const std::string &from, const std::string &to,
+               const std::vector<ColumnInfo> &columns, const char *name) {
+    std::vector<std::string> present = existing_columns(connection, from.c_str());
+    std::string names, values;
+    for (const ColumnInfo &column : columns) {
+        names += (names.empty() ? "" : ", ") + qvdb_quote(column.name);
+        values += values.empty() ? "" : ", ";
+        if (name && strcmp(column.name, "name") == 0) values += "?";
+        else if (has_column(present, column.name))
+            values += "coalesce(" + qvdb_quote(column.name) + ", " + zero_value(column.type) + ")";
+        else values += zero_value(column.type);
+    }
+    QvdbStatement copy(connection, "INSERT OR REPLACE INTO " + to + " (" + names + ") SELECT " + values + " FROM " +
+                                       qvdb_quote(from.c_str()));
+    if (!copy) return false;
+    if (name) sqlite3_bind_text(copy.get(), 1, name, -1, SQLITE_STATIC);
+    return copy.run();
+}
+
+// Creates the physical table. A table of an older layout (other columns, keys or column
+// definitions) is rebuilt in the current one with its rows.
+bool install_table(QvdbConnection *connection, const char *name, const std::vector<ColumnInfo> &columns,
+                   const std::vector<const char *> &key) {
+    std::string wanted = create_table_sql(name, columns, key);
+    std::string stored;
+    if (!stored_sql(connection, name, &stored)) return qvdb_exec(connection, wanted.c_str()) == 0;
+    if (stored == wanted) return true;
+    std::string old = std::string(name) + "__older_layout";
+    return qvdb_exec(connection, ("ALTER TABLE " + qvdb_quote(name) + " RENAME TO " + qvdb_quote(old.c_str())).c_str()) == 0 &&
+           qvdb_exec(connection, wanted.c_str()) == 0 && copy_rows(connection, old, qvdb_quote(name), columns, nullptr) &&
+           qvdb_exec(connection, ("DROP TABLE " + qvdb_quote(old.c_str())).c_str()) == 0;
+}
+
+bool install_shape_table(QvdbConnection *connection, const char *name, const QvdbShape &shape) {
     std::vector<ColumnInfo> columns;
     std::vector<const char *> key;
     table_columns(shape, columns, key);
-    std::vector<std::string> present = existing_columns(connection, name);
-    if (present.empty()) return qvdb_exec(connection, create_table_sql(name, columns, key).c_str()) == 0;
-    for (const ColumnInfo &column : columns) {
-        if (has_column(present, column.name)) continue;
-        std::string sql = "ALTER TABLE " + ddl_name(name) + " ADD COLUMN " + ddl_name(column.name) + " " +
-                          sql_type(column.type) + " DEFAULT " + zero_value(column.type);
-        if (qvdb_exec(connection, sql.c_str()) != 0) return false;
-    }
-    return true;
+    return install_table(connection, name, columns, key);
 }
 
 // The child table of each array field: ([extra,] key, idx, value).
@@ -207,7 +243,6 @@ bool create_child_tables(QvdbConnection *connection, const QvdbTable &table) {
     for (uint32_t i = 0; i < shape.field_count; i++) {
         if (shape.fields[i].type != QvdbType::Int32Array) continue;
         std::string child = qvdb_child_table(table, shape.fields[i]);
-        if (!existing_columns(connection, child.c_str()).empty()) continue;
         std::vector<ColumnInfo> columns;
         std::vector<const char *> key;
         if (shape.extra_column) {
@@ -218,7 +253,7 @@ bool create_child_tables(QvdbConnection *connection, const QvdbTable &table) {
                                        {"idx", QvdbType::Int32},
                                        {"value", QvdbType::Int32}});
         key.insert(key.end(), {shape.key_column, "idx"});
-        if (qvdb_exec(connection, create_table_sql(child.c_str(), columns, key).c_str()) != 0) return false;
+        if (!install_table(connection, child.c_str(), columns, key)) return false;
     }
     return true;
 }
@@ -255,31 +290,18 @@ bool insert_factory_rows(QvdbConnection *connection, const QvdbTable &table) {
 // A file of an older layout keeps a named table of a shared shape under its own name: its rows
 // move into the shared table under that name, and the old table is dropped.
 bool move_old_named_table(QvdbConnection *connection, const QvdbTable &table) {
-    std::vector<std::string> present = existing_columns(connection, table.name);
-    if (present.empty()) return true;
+    std::string stored;
+    if (!stored_sql(connection, table.name, &stored)) return true;
     std::vector<ColumnInfo> columns;
     std::vector<const char *> key;
     table_columns(*table.shape, columns, key);
-    std::string names, values;
-    for (const ColumnInfo &column : columns) {
-        names += (names.empty() ? "" : ", ") + qvdb_quote(column.name);
-        values += values.empty() ? "" : ", ";
-        if (strcmp(column.name, "name") == 0) values += "?";
-        else if (has_column(present, column.name)) values += "coalesce(" + qvdb_quote(column.name) + ", " + zero_value(column.type) + ")";
-        else values += zero_value(column.type);
-    }
-    QvdbStatement move(connection, "INSERT OR REPLACE INTO " + qvdb_storage(table) + " (" + names + ") SELECT " +
-                                       values + " FROM " + qvdb_quote(table.name));
-    if (!move) return false;
-    sqlite3_bind_text(move.get(), 1, table.name, -1, SQLITE_STATIC);
-    if (!move.run()) return false;
-    return qvdb_exec(connection, ("DROP TABLE " + qvdb_quote(table.name)).c_str()) == 0;
+    return copy_rows(connection, table.name, qvdb_storage(table), columns, table.name) &&
+           qvdb_exec(connection, ("DROP TABLE " + qvdb_quote(table.name)).c_str()) == 0;
 }
 
 bool insert_param_defaults(QvdbConnection *connection) {
     if (connection->file != kQvdbSettings) return true;
-    if (qvdb_exec(connection, "CREATE TABLE IF NOT EXISTS params (\n  key TEXT PRIMARY KEY,\n  value TEXT\n) WITHOUT ROWID") != 0)
-        return false;
+    if (!install_table(connection, "params", {{"key", QvdbType::Text}, {"value", QvdbType::Text}}, {"key"})) return false;
     QvdbStatement insert(connection, "INSERT OR IGNORE INTO params (key, value) VALUES (?, ?)");
     if (!insert) return false;
     int count = 0;
@@ -301,13 +323,13 @@ int read_user_version(QvdbConnection *connection) {
 bool build_schema(QvdbConnection *connection) {
     for (const SharedTable &shared : kSharedTables)
         if (shared.shape->file == connection->file &&
-            !create_or_extend_table(connection, shared.physical, *shared.shape))
+            !install_shape_table(connection, shared.physical, *shared.shape))
             return false;
     for (const QvdbTable *table = g_tables; table; table = table->next) {
         if (table->shape->file != connection->file || !first_of_name(table)) continue;
         if (!qvdb_table_problem(*table).empty()) return false;
         bool stored = is_shared(*table) ? move_old_named_table(connection, *table)
-                                        : create_or_extend_table(connection, table->name, *table->shape) &&
+                                        : install_shape_table(connection, table->name, *table->shape) &&
                                               create_child_tables(connection, *table);
         if (!stored || !insert_factory_rows(connection, *table)) return false;
     }

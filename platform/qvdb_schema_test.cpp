@@ -184,6 +184,14 @@ TEST_F(SchemaLifecycle, PerNameTablesOfAnOlderFileAreMovedIntoTheSharedTables) {
         "CREATE TABLE motion_http_notification_params (channel INTEGER NOT NULL, url TEXT NOT NULL DEFAULT '', "
         "username TEXT NOT NULL DEFAULT '', PRIMARY KEY (channel))",
         "INSERT INTO motion_http_notification_params VALUES (9, 'http://a/b', 'op')",
+        // the older definitions of tables that stay: defaults, NOT NULL, a separate key index
+        "DROP TABLE params",
+        "CREATE TABLE params (key TEXT NOT NULL PRIMARY KEY, value TEXT NOT NULL)",
+        "INSERT INTO params VALUES ('max_cameras', '8')",
+        "DROP TABLE alarm_audio_files",
+        "CREATE TABLE alarm_audio_files (id INTEGER NOT NULL, enable INTEGER NOT NULL DEFAULT 0, name TEXT NOT "
+        "NULL DEFAULT '', PRIMARY KEY (id))",
+        "INSERT INTO alarm_audio_files (id, enable, name) VALUES (2, 1, 'YS53YXY')",
         "PRAGMA user_version = 1",
     };
     for (const char *sql : old_layout) query(file, sql);
@@ -210,6 +218,16 @@ TEST_F(SchemaLifecycle, PerNameTablesOfAnOlderFileAreMovedIntoTheSharedTables) {
     EXPECT_STREQ(target.password, "");
     for (const char *old : {"motion_effective_schedule", "motion_white_led_params", "motion_http_notification_params"})
         EXPECT_EQ(query(file, std::string("SELECT count(*) FROM sqlite_master WHERE name = '") + old + "'"), "0") << old;
+    // Tables of an older definition are rebuilt with their rows, missing factory rows added.
+    EXPECT_EQ(get_param_int(QVDB_PATH, "max_cameras", 0), 8);
+    EXPECT_EQ(get_param_int(QVDB_PATH, "alarm_in", 0), 16);
+    AlarmAudioFile audio{};
+    ASSERT_EQ(read_alarm_audio_file(QVDB_PATH, &audio, 2), 0);
+    EXPECT_EQ(audio.enable, 1);
+    EXPECT_STREQ(audio.name, "YS53YXY");
+    EXPECT_EQ(get_audio_file_id_mask(), 1 << 2);
+    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'index' OR sql LIKE '%DEFAULT%'"), "0");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE name LIKE '%older%'"), "0");
 }
 
 // Rows of one name never reach another name of the same shape: rewrites, copies and counts
