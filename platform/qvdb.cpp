@@ -461,6 +461,10 @@ const QvdbShape kQvdbScheduleShape = qvdb_schedule_shape();
 const char *qvdb_shared_table(const QvdbShape &shape) {
     for (const SharedTable &shared : kSharedTables)
         if (shared.shape == &shape) return shared.physical;
+    // Every plain weekly schedule of the settings file has the same rows, whichever shape
+    // object declares it.
+    if (shape.layout == QvdbLayout::Schedule && !shape.extra_column && shape.file == kQvdbScheduleShape.file)
+        return kSharedTables[0].physical;
     return nullptr;
 }
 

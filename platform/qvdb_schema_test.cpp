@@ -14,6 +14,10 @@
 
 namespace {
 
+// A plain weekly schedule declared with a shape object of its own.
+const QvdbShape kOwnScheduleShape = qvdb_schedule_shape();
+QVDB_TABLE(kOwnSchedule, "test_own_schedule", kOwnScheduleShape);
+
 using SchemaLifecycle = DbTest;
 using Transactions = DbTest;
 using ConcurrentWriters = DbTest;
@@ -254,6 +258,13 @@ TEST_F(SchemaLifecycle, NamesInASharedTableStayApart) {
     QvdbTableKey key{5, "motion_white_led_params"};
     ASSERT_EQ(read_whiteled_params(QVDB_PATH, &list, &key), 0);
     EXPECT_EQ(list.count, 1);
+
+    ASSERT_EQ(qvdb_write_schedule(QVDB_PATH, kOwnSchedule, schedule.get(), 3), 0);
+    memset(other.get(), 0, sizeof *other);
+    ASSERT_EQ(write_motion_effective_schedule(QVDB_PATH, other.get(), 3), 0);
+    ASSERT_EQ(qvdb_read_schedule(QVDB_PATH, kOwnSchedule, other.get(), 3), 0);
+    EXPECT_STREQ(other->day[0].period[1].startTime, "01:00");
+    EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT count(*) FROM schedules WHERE name = 'test_own_schedule'"), "1");
 
     HttpTarget target{};
     target.channel = 1;
