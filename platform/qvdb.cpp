@@ -27,9 +27,10 @@ struct ConnectionCache {
     std::vector<QvdbConnection *> connections;
     std::recursive_mutex lock;
 };
+// Never destroyed: a reader's connections stay reachable until the process is gone.
 ConnectionCache &cache() {
-    static ConnectionCache instance;
-    return instance;
+    static ConnectionCache *instance = new ConnectionCache;
+    return *instance;
 }
 
 bool file_of(const char *db, QvdbFile *file) {
