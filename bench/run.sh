@@ -22,23 +22,32 @@ export NVR_ROOT="$root" NVR_TIME_DIVISOR=1000000 REQUEST_METHOD=GET HTTP_COOKIE=
 
 measure() {  # name, floor answer, PATH_INFO, [QUERY_STRING]
   local name=$1 answer=$2
-  export PATH_INFO=$3 QUERY_STRING=${4:-}
+  export PATH_INFO=$3 QUERY_STRING=${4:-} REQUEST_METHOD=GET
+  unset BENCH_STDIN CONTENT_TYPE CONTENT_LENGTH
   read -r cgi_us cgi_kb < <("$work/runner" "$runs" "$PWD/build/bin/nvrweb.cgi")
   read -r floor_us floor_kb < <("$work/runner" "$runs" "$work/floor" "$answer")
   awk -v n="$name" -v c="$cgi_us" -v f="$floor_us" -v ck="$cgi_kb" -v fk="$floor_kb" \
     'BEGIN { printf "%-22s nvrweb %8.1f us  floor %8.1f us  ratio %5.2f  peak RSS %6d KiB (floor %d KiB)\n", n, c, f, c / f, ck, fk }'
 }
 
-# The answer body of a route (headers cut), for the floor of a case that answers a large text.
-body_of() {  # PATH_INFO, [QUERY_STRING]
-  PATH_INFO=$1 QUERY_STRING=${2:-} build/bin/nvrweb.cgi | sed '1,/^\r\?$/d'
+measure_post() {  # name, floor answer, PATH_INFO, JSON body
+  local name=$1 answer=$2
+  printf '%s' "$4" > "$work/body"
+  export PATH_INFO=$3 QUERY_STRING= REQUEST_METHOD=POST CONTENT_TYPE=application/json
+  export CONTENT_LENGTH=${#4} BENCH_STDIN="$work/body"
+  read -r cgi_us cgi_kb < <("$work/runner" "$runs" "$PWD/build/bin/nvrweb.cgi")
+  unset BENCH_STDIN
+  read -r floor_us floor_kb < <("$work/runner" "$runs" "$work/floor" "$answer")
+  awk -v n="$name" -v c="$cgi_us" -v f="$floor_us" -v ck="$cgi_kb" -v fk="$floor_kb" \
+    'BEGIN { printf "%-22s nvrweb %8.1f us  floor %8.1f us  ratio %5.2f  peak RSS %6d KiB (floor %d KiB)\n", n, c, f, c / f, ck, fk }'
 }
 
 echo "runs per case: $runs"
 measure "GET /dw.cgi" "NG download" /dw.cgi
 measure "GET /1014 (log record)" "OK" /1014
-# Database cost: one schedule, a record with all its sub-settings, a read-modify-write.
-measure "read schedule /6153" "$(body_of /6153 3)" /6153 3
-measure "read record /6010" "$(body_of /6010 '{"chnid":3}')" /6010 '{"chnid":3}'
-measure "write record /6119" "OK" /6119 '{"camId":3,"type":2,"triAlarms":1}'
-if [ -f bench/cases.sh ]; then . bench/cases.sh; fi
+# Database cases: one schedule read, one record read with its sub-settings, one record write.
+if [ -f "$root/mnt/nand/app/qvdb.db" ]; then
+  measure "read schedule /6153" "$(PATH_INFO=/6153 QUERY_STRING=3 build/bin/nvrweb.cgi | tail -c +29)" /6153 3
+  measure "read record /6010" "$(PATH_INFO=/6010 QUERY_STRING='{"chnid":3}' build/bin/nvrweb.cgi | tail -c +35)" /6010 '{"chnid":3}'
+  measure_post "write record /6119" "OK" /6119 '{"camId":3,"type":1,"triChannels":"1010"}'
+fi

@@ -1,5 +1,7 @@
-/* Runs a program N times as a web server would (stdout to a pipe that is drained) and prints the
-   mean wall time per run in microseconds and the peak resident set size in KiB. */
+/* Runs a program N times as a web server would (stdout to a pipe that is drained, the file named
+   by BENCH_STDIN, if set, on stdin) and prints the mean wall time per run in microseconds and the
+   peak resident set size in KiB. */
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -21,6 +23,12 @@ int main(int argc, char **argv) {
         if (pipe(out) != 0) return 1;
         pid_t pid = fork();
         if (pid == 0) {
+            const char *input = getenv("BENCH_STDIN");
+            if (input) {
+                int in = open(input, O_RDONLY);
+                dup2(in, 0);
+                close(in);
+            }
             dup2(out[1], 1);
             close(out[0]);
             close(out[1]);

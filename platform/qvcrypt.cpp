@@ -1,6 +1,9 @@
-// URL-safe Base64 helpers of the maker's crypto library.
+// URL-safe Base64 helpers and the package cipher of the maker's crypto library.
 #include "platform/qvcrypt.h"
 
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+#include <openssl/sha.h>
 #include <string.h>
 
 namespace {
@@ -16,7 +19,53 @@ int sextet(char c) {
     return -1;
 }
 
+// SHA-256 of the key text, cut at 32 characters.
+void package_key(const char *key, unsigned char digest[SHA256_DIGEST_LENGTH]) {
+    size_t length = key ? strnlen(key, 32) : 0;
+    SHA256(reinterpret_cast<const unsigned char *>(key ? key : ""), length, digest);
+}
+
+// Runs one AES-256-GCM pass; the tag is read (decrypt) or written (encrypt). Output length or -1.
+int gcm_pass(bool encrypt, const unsigned char *key, const unsigned char *nonce, const unsigned char *in, int length,
+             unsigned char *out, unsigned char *tag) {
+    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
+    if (!ctx) return -1;
+    int produced = 0, last = 0;
+    bool ok = EVP_CipherInit_ex(ctx, EVP_aes_256_gcm(), nullptr, nullptr, nullptr, encrypt ? 1 : 0) == 1 &&
+              EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_SET_IVLEN, kWebPackageNonce, nullptr) == 1 &&
+              EVP_CipherInit_ex(ctx, nullptr, nullptr, key, nonce, encrypt ? 1 : 0) == 1 &&
+              (length == 0 || EVP_CipherUpdate(ctx, out, &produced, in, length) == 1);
+    if (ok && !encrypt) ok = EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_SET_TAG, kWebPackageTag, tag) == 1;
+    if (ok) ok = EVP_CipherFinal_ex(ctx, out + produced, &last) == 1;
+    if (ok && encrypt) ok = EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_GET_TAG, kWebPackageTag, tag) == 1;
+    EVP_CIPHER_CTX_free(ctx);
+    return ok ? produced + last : -1;
+}
+
 }  // namespace
+
+int aesDecryWeb(const unsigned char *package, int length, const char *key, unsigned char *out, int out_size) {
+    if (!package || !out || length < kWebPackageNonce + kWebPackageTag) return -1;
+    int body = length - kWebPackageNonce - kWebPackageTag;
+    if (body > out_size) return -1;
+    unsigned char digest[SHA256_DIGEST_LENGTH];
+    package_key(key, digest);
+    unsigned char tag[kWebPackageTag];
+    memcpy(tag, package + length - kWebPackageTag, sizeof tag);
+    int produced = gcm_pass(false, digest, package, package + kWebPackageNonce, body, out, tag);
+    if (produced < 0) memset(out, 0, static_cast<size_t>(body));  // nothing unauthenticated is left behind
+    return produced;
+}
+
+int aesEncryWeb(const unsigned char *data, int length, const char *key, unsigned char *out, int out_size) {
+    if (!data || !out || length < 0 || static_cast<long>(length) + kWebPackageNonce + kWebPackageTag > out_size)
+        return -1;
+    unsigned char digest[SHA256_DIGEST_LENGTH];
+    package_key(key, digest);
+    if (RAND_bytes(out, kWebPackageNonce) != 1) return -1;
+    int produced = gcm_pass(true, digest, out, data, length, out + kWebPackageNonce, out + kWebPackageNonce + length);
+    return produced < 0 ? -1 : length + kWebPackageNonce + kWebPackageTag;
+}
 
 int base64EncodeUrl(const unsigned char *data, int length, char *out, int out_size) {
     if (!data || length < 0 || !out) return -1;

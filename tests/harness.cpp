@@ -2,6 +2,8 @@
 // a web server runs it.
 #include "tests/harness.h"
 
+#include "platform/devroot.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -197,9 +199,18 @@ Bytes le_words(std::initializer_list<int32_t> values) {
     return out;
 }
 
-void RouteTest::SetUp() { ASSERT_TRUE(daemon.start(root.at("/var/run/qvsocket"))); }
+// The in-process daemon writes its files (exports, archives) beneath the test's device root.
+void RouteTest::SetUp() {
+    setenv("NVR_ROOT", root.path().c_str(), 1);
+    nvr_devroot_reset();
+    ASSERT_TRUE(daemon.start(root.at("/var/run/qvsocket")));
+}
 
-void RouteTest::TearDown() { daemon.stop(); }
+void RouteTest::TearDown() {
+    daemon.stop();
+    unsetenv("NVR_ROOT");
+    nvr_devroot_reset();
+}
 
 CgiResult RouteTest::run(CgiRequest request) {
     for (const auto &kv : env)

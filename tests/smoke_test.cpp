@@ -75,6 +75,10 @@ class SmokeTest : public ::testing::Test {
         std::string command = std::string(NVR_SOURCE_DIR) + "/scripts/lighttpd-conf.sh '" + root.path() + "' " +
                               std::to_string(port) + " '" + NVR_CGI_PATH + "' > '" + conf + "'";
         ASSERT_EQ(system(command.c_str()), 0);
+        // A device root as the development server makes it: factory databases and an administrator.
+        std::string nvrdb = std::string(NVR_BIN_DIR) + "/nvrdb --root '" + root.path() + "' ";
+        ASSERT_EQ(system((nvrdb + "init").c_str()), 0);
+        ASSERT_EQ(system((nvrdb + "user add admin --password 's3cret;$x' --type 0 >/dev/null").c_str()), 0);
         simd = spawn({std::string(NVR_BIN_DIR) + "/nvrsimd", "--root", root.path()});
         lighttpd = spawn({"/usr/sbin/lighttpd", "-D", "-f", conf});
         for (int i = 0; i < 100 && http(port, "GET / HTTP/1.0\r\n\r\n").empty(); i++)
@@ -118,6 +122,29 @@ TEST_F(SmokeTest, RoutesAnswerThroughTheWebServer) {
     std::string journal = root.read_file("/var/log/nvrsimd.jsonl");
     EXPECT_NE(journal.find("\"code\":4014,\"length\":4,\"payload\":\"03000000\""), std::string::npos) << journal;
     EXPECT_NE(journal.find("\"code\":3485,\"length\":672"), std::string::npos) << journal;
+}
+
+// The MD5 hex digest of "s3cret;$x", as the login page computes it.
+const char kAdminDigest[] = "ce553eaa45125c51b860f160c064a933";
+
+TEST_F(SmokeTest, AdministratorAddsAnAccountLogsInAndListsAccounts) {
+    std::string login = body_of(post_json("/1000", std::string("{\"userName\":\"admin\",\"md5\":\"") + kAdminDigest + "\"}"));
+    EXPECT_EQ(login.rfind("{ \"type\": 0, \"userName\": \"admin\"", 0), 0u) << login;
+    EXPECT_NE(login.find("\"sessionId\""), std::string::npos) << login;
+
+    std::string wrong = body_of(post_json("/1000", "{\"userName\":\"admin\",\"md5\":\"00000000000000000000000000000000\"}"));
+    EXPECT_EQ(wrong, "{ \"type\": -1 }");
+
+    std::string added = body_of(post_json("/6071", "{\"name\": \"viewer\", \"password\": "
+                                                   "\"abcdefabcdefabcdefabcdefabcdefab\", \"type\": 1, "
+                                                   "\"permission\": 2, \"remotePermission\": -1}"));
+    EXPECT_EQ(added, "id=1");
+    std::string viewer = body_of(post_json("/1000", "{\"userName\":\"viewer\",\"md5\":\"ABCDEFABCDEFABCDEFABCDEFABCDEFAB\"}"));
+    EXPECT_EQ(viewer.rfind("{ \"type\": 1, \"userName\": \"viewer\"", 0), 0u) << viewer;
+
+    std::string list = body_of(get("/6070"));
+    EXPECT_NE(list.find("\"admin\""), std::string::npos) << list;
+    EXPECT_NE(list.find("\"viewer\""), std::string::npos) << list;
 }
 
 }  // namespace

@@ -229,10 +229,8 @@ TEST_F(EntryTest, SpecialUploadPathsGetTempAndQuery) {
 }
 
 TEST_F(EntryTest, FirmwareUploadLeavesBodyUnread) {
-    WebRes firmware[] = {{"/1010", capture_argument}};
-    WebResRegister(firmware, 1);
+    capture("/1010");
     run("POST", "/1010", "q=1", "multipart/form-data; boundary=B", "--B\r\ngarbage that would not parse");
-    WebResUnregister(firmware, 1);
     EXPECT_EQ(g_argument, "temp & q=1");
     EXPECT_EQ(stdin_offset_, 0);
 }

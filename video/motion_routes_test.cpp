@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/json_util.h"
 #include "tests/harness.h"
 
 namespace {
@@ -384,7 +385,8 @@ TEST_F(MotionRoutes, PlainChannelRoutesRefuseBadChannels) {
                  {__LINE__, "3x"}, {__LINE__, "99999999999999999999"}, {__LINE__, "1;ls"}};
     for (const char *route : routes) {
         for (const Case &c : cases) EXPECT_EQ(get(route, c.arg).output, "") << route << " line " << c.line;
-        EXPECT_NE(json_answer(get(route, "63")), nullptr) << route;
+        JsonRef answer(json_answer(get(route, "63")));
+        EXPECT_TRUE(answer) << route;
     }
 }
 

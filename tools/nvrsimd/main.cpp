@@ -64,6 +64,8 @@ int main(int argc, char **argv) {
         fputs(kUsage, stderr);
         return 2;
     }
+    // Files the daemon writes (exports, archives) go beneath the same device root.
+    if (!root.empty()) setenv("NVR_ROOT", root.c_str(), 1);
     if (socket_path.empty()) socket_path = root + "/var/run/qvsocket";
     if (journal_path.empty() && !root.empty()) journal_path = root + "/var/log/nvrsimd.jsonl";
     make_parent_dirs(socket_path);
