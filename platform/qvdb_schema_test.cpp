@@ -120,7 +120,7 @@ TEST_F(SchemaLifecycle, NewFileGetsSchemaFactoryRowsAndNoAccount) {
               "name,channel,day,slot");
     // A schema as one would write it: a few tables, no separate key indexes, no defaults.
     EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'index'"), "0");
-    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE sql LIKE '%DEFAULT%'"), "0");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE sql GLOB '* DEFAULT *'"), "0");
     EXPECT_LT(std::stoi(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'table'")), 20);
     ASSERT_EQ(qvdb_init_file(QVDB_OEM_PATH), 0);
     EXPECT_EQ(query(db_file(QVDB_OEM_PATH), "SELECT count(*) FROM oem_users"), "0");
@@ -230,7 +230,7 @@ TEST_F(SchemaLifecycle, PerNameTablesOfAnOlderFileAreMovedIntoTheSharedTables) {
     EXPECT_EQ(audio.enable, 1);
     EXPECT_STREQ(audio.name, "YS53YXY");
     EXPECT_EQ(get_audio_file_id_mask(), 1 << 2);
-    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'index' OR sql LIKE '%DEFAULT%'"), "0");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'index' OR sql GLOB '* DEFAULT *'"), "0");
     EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE name LIKE '%older%'"), "0");
 }
 
