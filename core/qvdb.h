@@ -25,15 +25,24 @@
 // QVDB_DEFINE_SCHEDULE_FUNCTIONS(bar, kBarSchedule) (read_bar_schedule, write_bar_schedule,
 // copy_bar_schedules; QVDB_DECLARE_SCHEDULE_FUNCTIONS(bar) in the header). A schedule keyed by
 // channel and a second number: const QvdbShape kShape = qvdb_schedule_shape("event_type", 9);
-// QVDB_TABLE(kTable, "baz_schedule", kShape); QVDB_DEFINE_SCHEDULE_FUNCTIONS_EX(baz, kTable). A further table name of an existing shape (a white-LED list, an HTTP
-// target, a schedule of the named-table functions) is QVDB_TABLE(kName, "name", shape).
+// QVDB_TABLE(kTable, "baz_schedule", kShape); QVDB_DEFINE_SCHEDULE_FUNCTIONS_EX(baz, kTable).
+// A further table name of an existing shape (a white-LED list, an HTTP target, a schedule of the
+// named-table functions) is QVDB_TABLE(kName, "name", shape).
+//
+// Storage: every table name of one of the shared shapes (kQvdbScheduleShape, kQvdbWhiteLedShape,
+// kQvdbWarningLightShape, kQvdbHttpTargetShape) is a set of rows of one physical table
+// (schedules, white_led_targets, warning_light_targets, http_targets) whose "name" column holds
+// the table name; a further name adds no table to the file. A table of any other shape is a
+// physical table of its own name.
 //
 // Supported field types: int32_t, uint32_t, int64_t, uint64_t (INTEGER columns), char[N]
-// (TEXT, at most N - 1 characters) and, in records, int32_t[N] arrays, stored as child rows of
-// the table TABLE_COLUMN (key, idx, value; one row per non-zero element). Registration only links a static object into a list; the
-// schema version is a checksum of every registered table, so a new table or column upgrades
-// older database files the next time they are opened (missing tables, columns and factory rows
-// are added; nothing is removed). Duplicate registrations of one name are harmless.
+// (TEXT, at most N - 1 characters) and, in records of a shape of their own, int32_t[N] arrays,
+// stored as child rows of the table TABLE_COLUMN (key, idx, value; one row per non-zero
+// element). Registration only links a static object into a list; the schema version is a
+// checksum of the physical tables, so a new table or column upgrades older database files the
+// next time they are opened (missing tables and factory rows are added, a table of an older
+// definition is rebuilt with its rows, and a file that kept named tables under their own names
+// has their rows moved into the shared tables). Duplicate registrations of one name are harmless.
 #ifndef NVR_CORE_QVDB_H
 #define NVR_CORE_QVDB_H
 
@@ -195,7 +204,8 @@ class DbTransaction {
 
 // Database files are opened on first use and stay open for the life of the process (one
 // connection per file, shared by its threads; a transaction belongs to the connection). A
-// forked child notices the fork and opens its own.
+// forked child notices the fork and opens its own. At exit a process that wrote empties the WAL
+// into the database file and closes; a reader's connections are left to the exit.
 // Closes every cached connection of this process (tools and tests).
 void qvdb_close_all();
 // Drops cached connections without closing them (a forked child must not use its parent's).

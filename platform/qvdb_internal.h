@@ -5,7 +5,9 @@
 
 #include <sqlite3.h>
 
+#include <mutex>
 #include <string>
+#include <unordered_map>
 
 #include "core/qvdb.h"
 
@@ -15,6 +17,11 @@ struct QvdbConnection {
     sqlite3 *handle;
     int depth;    // open DbTransaction scopes
     bool failed;  // something inside the open transaction failed
+    bool wrote;   // this process committed a change (it checkpoints the WAL when it closes)
+    // Prepared statements not in use, by SQL text: a statement a process runs again (a loop of
+    // reads, the same table in several sub-settings) is prepared once.
+    std::mutex idle_lock;
+    std::unordered_map<std::string, sqlite3_stmt *> idle_statements;
 };
 
 // The cached connection of a database file (device path), opened and brought to the current
@@ -24,7 +31,8 @@ QvdbConnection *qvdb_open(const char *db);
 // Runs fixed SQL text; 0 on success.
 int qvdb_exec(QvdbConnection *connection, const char *sql);
 
-// A prepared statement released at the end of its scope.
+// A prepared statement, taken from the connection's idle statements when one of the same text is
+// there, and reset and returned to them at the end of its scope.
 class QvdbStatement {
   public:
     QvdbStatement(QvdbConnection *connection, const std::string &sql);
@@ -37,8 +45,20 @@ class QvdbStatement {
     bool run();
 
   private:
+    QvdbConnection *connection_;
+    std::string sql_;
     sqlite3_stmt *statement_;
 };
+
+// Finalizes the idle statements of a connection (before it is closed).
+void qvdb_finalize_idle(QvdbConnection *connection);
+
+// The physical table that holds every named table of a shared shape (weekly schedules, white-LED
+// and warning-light target lists, HTTP targets), told apart by its "name" column; null for a
+// shape whose tables are stored under their own names.
+const char *qvdb_shared_table(const QvdbShape &shape);
+// The physical table of a registered table, quoted.
+std::string qvdb_storage(const QvdbTable &table);
 
 // "name" quoted as an SQL identifier.
 std::string qvdb_quote(const char *identifier);

@@ -44,18 +44,40 @@ std::string field_list(const QvdbShape &shape) {
     return list;
 }
 
-// "WHERE extra = ? AND key = ?" (key part optional).
-std::string key_condition(const QvdbShape &shape, bool with_key) {
-    std::string condition;
-    if (shape.extra_column) condition = qvdb_quote(shape.extra_column) + " = ?";
+bool shared(const QvdbTable &table) { return qvdb_shared_table(*table.shape) != nullptr; }
+
+// The columns that come before the key: the name of a table in a shared table, the second key.
+// "name, extra, " with its values "?, ?, " (empty when there are none).
+std::string scope_columns(const QvdbTable &table) {
+    std::string columns = shared(table) ? "\"name\", " : "";
+    if (table.shape->extra_column) columns += qvdb_quote(table.shape->extra_column) + ", ";
+    return columns;
+}
+std::string scope_values(const QvdbTable &table) {
+    return std::string(shared(table) ? "?, " : "") + (table.shape->extra_column ? "?, " : "");
+}
+
+// "WHERE name = ? AND extra = ? AND key = ?" (each part when it applies).
+std::string key_condition(const QvdbTable &table, bool with_key) {
+    const QvdbShape &shape = *table.shape;
+    std::string condition = shared(table) ? "\"name\" = ?" : "";
+    if (shape.extra_column) condition += (condition.empty() ? "" : " AND ") + qvdb_quote(shape.extra_column) + " = ?";
     if (with_key) condition += (condition.empty() ? "" : " AND ") + qvdb_quote(shape.key_column) + " = ?";
     return condition.empty() ? "" : " WHERE " + condition;
 }
 
-// Binds extra (when the shape has one) and key from index 1; returns the next index.
-int bind_keys(sqlite3_stmt *statement, const QvdbShape &shape, int key, int extra, bool with_key) {
+// "name = :table AND " for a table in a shared table (bound by bind_name), else "".
+std::string name_condition(const QvdbTable &table) { return shared(table) ? "\"name\" = :table AND " : ""; }
+void bind_name(sqlite3_stmt *statement, const QvdbTable &table) {
+    int index = sqlite3_bind_parameter_index(statement, ":table");
+    if (index > 0) sqlite3_bind_text(statement, index, table.name, -1, SQLITE_STATIC);
+}
+
+// Binds name, extra and key (those that apply) from index 1; returns the next index.
+int bind_keys(sqlite3_stmt *statement, const QvdbTable &table, int key, int extra, bool with_key) {
     int index = 1;
-    if (shape.extra_column) sqlite3_bind_int(statement, index++, extra);
+    if (shared(table)) sqlite3_bind_text(statement, index++, table.name, -1, SQLITE_STATIC);
+    if (table.shape->extra_column) sqlite3_bind_int(statement, index++, extra);
     if (with_key) sqlite3_bind_int(statement, index++, key);
     return index;
 }
@@ -71,9 +93,9 @@ bool load_arrays(QvdbConnection *connection, const QvdbTable &table, void *recor
         const QvdbField &field = shape.fields[i];
         if (!is_array(field)) continue;
         QvdbStatement select(connection, "SELECT idx, value FROM " + qvdb_quote(qvdb_child_table(table, field).c_str()) +
-                                             key_condition(shape, true));
+                                             key_condition(table, true));
         if (!select) return false;
-        bind_keys(select.get(), shape, record_key(shape, record), extra, true);
+        bind_keys(select.get(), table, record_key(shape, record), extra, true);
         int32_t *values = reinterpret_cast<int32_t *>(static_cast<char *>(record) + field.offset);
         int64_t length = field.size / sizeof(int32_t);
         while (sqlite3_step(select.get()) == SQLITE_ROW) {
@@ -91,18 +113,17 @@ bool store_arrays(QvdbConnection *connection, const QvdbTable &table, const void
         const QvdbField &field = shape.fields[i];
         if (!is_array(field)) continue;
         std::string child = qvdb_quote(qvdb_child_table(table, field).c_str());
-        QvdbStatement erase(connection, "DELETE FROM " + child + key_condition(shape, true));
-        QvdbStatement insert(connection, "INSERT INTO " + child + " (" +
-                                             (shape.extra_column ? qvdb_quote(shape.extra_column) + ", " : "") +
+        QvdbStatement erase(connection, "DELETE FROM " + child + key_condition(table, true));
+        QvdbStatement insert(connection, "INSERT INTO " + child + " (" + scope_columns(table) +
                                              qvdb_quote(shape.key_column) + ", idx, value) VALUES (" +
-                                             (shape.extra_column ? "?, " : "") + "?, ?, ?)");
+                                             scope_values(table) + "?, ?, ?)");
         if (!erase || !insert) return false;
-        bind_keys(erase.get(), shape, key, extra, true);
+        bind_keys(erase.get(), table, key, extra, true);
         if (!erase.run()) return false;
         const int32_t *values = reinterpret_cast<const int32_t *>(static_cast<const char *>(record) + field.offset);
         for (uint32_t index = 0; index < field.size / sizeof(int32_t); index++) {
             if (values[index] == 0) continue;
-            int next = bind_keys(insert.get(), shape, key, extra, true);
+            int next = bind_keys(insert.get(), table, key, extra, true);
             sqlite3_bind_int(insert.get(), next++, static_cast<int>(index));
             sqlite3_bind_int(insert.get(), next, values[index]);
             if (!insert.run()) return false;
@@ -122,14 +143,14 @@ bool load_record(QvdbConnection *connection, const QvdbTable &table, sqlite3_stm
 }
 
 std::string select_record_sql(const QvdbTable &table) {
-    return "SELECT " + field_list(*table.shape) + " FROM " + qvdb_quote(table.name);
+    return "SELECT " + field_list(*table.shape) + " FROM " + qvdb_storage(table);
 }
 
-// INSERT OR REPLACE of a whole record (extra first).
+// INSERT OR REPLACE of a whole record (name and extra first).
 std::string replace_record_sql(const QvdbTable &table) {
     const QvdbShape &shape = *table.shape;
-    std::string columns = shape.extra_column ? qvdb_quote(shape.extra_column) + ", " : "";
-    std::string values = shape.extra_column ? "?, " : "";
+    std::string columns = scope_columns(table);
+    std::string values = scope_values(table);
     columns += field_list(shape);
     bool first = true;
     for (uint32_t i = 0; i < shape.field_count; i++) {
@@ -137,14 +158,13 @@ std::string replace_record_sql(const QvdbTable &table) {
         values += first ? "?" : ", ?";
         first = false;
     }
-    return "INSERT OR REPLACE INTO " + qvdb_quote(table.name) + " (" + columns + ") VALUES (" + values + ")";
+    return "INSERT OR REPLACE INTO " + qvdb_storage(table) + " (" + columns + ") VALUES (" + values + ")";
 }
 
 bool replace_record(QvdbConnection *connection, const QvdbTable &table, QvdbStatement &insert, const void *record,
                     int extra) {
     const QvdbShape &shape = *table.shape;
-    int index = 1;
-    if (shape.extra_column) sqlite3_bind_int(insert.get(), index++, extra);
+    int index = bind_keys(insert.get(), table, 0, extra, false);
     for (uint32_t i = 0; i < shape.field_count; i++)
         if (in_row(shape, shape.fields[i])) qvdb_bind_field(insert.get(), index++, shape.fields[i], record);
     return insert.run() && store_arrays(connection, table, record, extra);
@@ -174,29 +194,28 @@ int store_record_for_keys(const char *db, const QvdbTable &table, const void *co
 
 std::string insert_entry_sql(const QvdbTable &table) {
     const QvdbShape &shape = *table.shape;
-    std::string columns = shape.extra_column ? qvdb_quote(shape.extra_column) + ", " : "";
-    columns += qvdb_quote(shape.key_column) + ", \"slot\"";
-    std::string values = shape.extra_column ? "?, ?, ?" : "?, ?";
+    std::string columns = scope_columns(table) + qvdb_quote(shape.key_column) + ", \"slot\"";
+    std::string values = scope_values(table) + "?, ?";
     for (uint32_t i = 0; i < shape.field_count; i++) {
         if (is_key_field(shape, shape.fields[i])) continue;
         columns += ", " + qvdb_quote(shape.fields[i].column);
         values += ", ?";
     }
-    return "INSERT INTO " + qvdb_quote(table.name) + " (" + columns + ") VALUES (" + values + ")";
+    return "INSERT INTO " + qvdb_storage(table) + " (" + columns + ") VALUES (" + values + ")";
 }
 
 bool store_list(QvdbConnection *connection, const QvdbTable &table, const void *entries, int count, int owner,
                 int extra) {
     const QvdbShape &shape = *table.shape;
-    QvdbStatement erase(connection, "DELETE FROM " + qvdb_quote(table.name) + key_condition(shape, true));
+    QvdbStatement erase(connection, "DELETE FROM " + qvdb_storage(table) + key_condition(table, true));
     QvdbStatement insert(connection, insert_entry_sql(table));
     if (!erase || !insert) return false;
-    bind_keys(erase.get(), shape, owner, extra, true);
+    bind_keys(erase.get(), table, owner, extra, true);
     if (!erase.run()) return false;
     const unsigned char *bytes = static_cast<const unsigned char *>(entries);
     for (int slot = 0; slot < count && slot < shape.slot_limit; slot++) {
         const void *entry = bytes + static_cast<size_t>(slot) * shape.size;
-        int index = bind_keys(insert.get(), shape, owner, extra, true);
+        int index = bind_keys(insert.get(), table, owner, extra, true);
         sqlite3_bind_int(insert.get(), index++, slot);
         for (uint32_t i = 0; i < shape.field_count; i++) {
             if (is_key_field(shape, shape.fields[i])) continue;
@@ -215,15 +234,13 @@ bool slot_used(const SchedulePeriod &period) {
 
 bool store_schedule(QvdbConnection *connection, const QvdbTable &table, const WeeklySchedule &schedule,
                     int channel, int extra) {
-    const QvdbShape &shape = *table.shape;
-    std::string name = qvdb_quote(table.name);
-    std::string extra_column = shape.extra_column ? qvdb_quote(shape.extra_column) + ", " : "";
-    QvdbStatement erase(connection, "DELETE FROM " + name + key_condition(shape, true));
-    QvdbStatement insert(connection, "INSERT INTO " + name + " (" + extra_column +
+    std::string name = qvdb_storage(table);
+    QvdbStatement erase(connection, "DELETE FROM " + name + key_condition(table, true));
+    QvdbStatement insert(connection, "INSERT INTO " + name + " (" + scope_columns(table) +
                                          "channel, day, slot, start_time, end_time, action_type, day_flag) "
-                                         "VALUES (" + (shape.extra_column ? "?, " : "") + "?, ?, ?, ?, ?, ?, ?)");
+                                         "VALUES (" + scope_values(table) + "?, ?, ?, ?, ?, ?, ?)");
     if (!erase || !insert) return false;
-    bind_keys(erase.get(), shape, channel, extra, true);
+    bind_keys(erase.get(), table, channel, extra, true);
     if (!erase.run()) return false;
     for (int day = 0; day < 8; day++) {
         const ScheduleDay &periods = schedule.day[day];
@@ -233,7 +250,7 @@ bool store_schedule(QvdbConnection *connection, const QvdbTable &table, const We
             const SchedulePeriod &period = periods.period[slot];
             // A day flag without periods is kept in an empty slot-0 row.
             if (!slot_used(period) && (any_used || slot != 0 || periods.dayFlag == 0)) continue;
-            int index = bind_keys(insert.get(), shape, channel, extra, true);
+            int index = bind_keys(insert.get(), table, channel, extra, true);
             sqlite3_bind_int(insert.get(), index++, day);
             sqlite3_bind_int(insert.get(), index++, slot);
             sqlite3_bind_text(insert.get(), index++, period.startTime, static_cast<int>(strnlen(period.startTime, 32)),
@@ -263,9 +280,9 @@ int qvdb_read_record(const char *db, const QvdbTable &table, void *record, int k
     const QvdbShape &shape = *table.shape;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection || !record || !key_in_range(shape, key, extra)) return -1;
-    QvdbStatement select(connection, select_record_sql(table) + key_condition(shape, true));
+    QvdbStatement select(connection, select_record_sql(table) + key_condition(table, true));
     if (!select) return -1;
-    bind_keys(select.get(), shape, key, extra, true);
+    bind_keys(select.get(), table, key, extra, true);
     if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
     return load_record(connection, table, select.get(), record, extra) ? 0 : -1;
 }
@@ -275,10 +292,10 @@ int qvdb_read_records(const char *db, const QvdbTable &table, void *array, int c
     if (count) *count = 0;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection || !array || !count || capacity < 0 || !key_in_range(shape, 0, extra)) return -1;
-    QvdbStatement select(connection, select_record_sql(table) + key_condition(shape, false) + " ORDER BY " +
+    QvdbStatement select(connection, select_record_sql(table) + key_condition(table, false) + " ORDER BY " +
                                          qvdb_quote(shape.key_column) + " LIMIT ?");
     if (!select) return -1;
-    int index = bind_keys(select.get(), shape, 0, extra, false);
+    int index = bind_keys(select.get(), table, 0, extra, false);
     sqlite3_bind_int(select.get(), index, capacity);
     unsigned char *bytes = static_cast<unsigned char *>(array);
     int rc;
@@ -334,13 +351,14 @@ int qvdb_read_record_by_text(const char *db, const QvdbTable &table, void *recor
     if (in_use_column && !integer_field(shape, in_use_column)) return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection) return -1;
-    std::string condition = in_use_column ? qvdb_quote(in_use_column) + " <> 0 AND " : "";
+    std::string condition = name_condition(table) + (in_use_column ? qvdb_quote(in_use_column) + " <> 0 AND " : "");
     condition += prefix > 0 ? "substr(" + qvdb_quote(column) + ", 1, ?1) = substr(?2, 1, ?1)" : qvdb_quote(column) + " = ?2";
     QvdbStatement select(connection, select_record_sql(table) + " WHERE " + condition + " ORDER BY " +
                                          qvdb_quote(shape.key_column) + " LIMIT 1");
     if (!select) return -1;
     if (prefix > 0) sqlite3_bind_int(select.get(), 1, prefix);
     sqlite3_bind_text(select.get(), 2, text, -1, SQLITE_TRANSIENT);
+    bind_name(select.get(), table);
     if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
     return load_record(connection, table, select.get(), record, 0) ? 0 : -1;
 }
@@ -351,9 +369,11 @@ int qvdb_count_records(const char *db, const QvdbTable &table, const char *in_us
     if (in_use_column && !integer_field(*table.shape, in_use_column)) return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection) return -1;
-    QvdbStatement select(connection, "SELECT count(*) FROM " + qvdb_quote(table.name) +
-                                         (in_use_column ? " WHERE " + qvdb_quote(in_use_column) + " <> 0" : ""));
-    if (!select || sqlite3_step(select.get()) != SQLITE_ROW) return -1;
+    QvdbStatement select(connection, "SELECT count(*) FROM " + qvdb_storage(table) + " WHERE " + name_condition(table) +
+                                         (in_use_column ? qvdb_quote(in_use_column) + " <> 0" : "1"));
+    if (!select) return -1;
+    bind_name(select.get(), table);
+    if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
     *count = sqlite3_column_int(select.get(), 0);
     return 0;
 }
@@ -363,10 +383,12 @@ int qvdb_free_key(const char *db, const QvdbTable &table, const char *in_use_col
     if (in_use_column && !integer_field(shape, in_use_column)) return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection) return -1;
-    QvdbStatement used(connection, "SELECT " + qvdb_quote(shape.key_column) + " FROM " + qvdb_quote(table.name) +
-                                       (in_use_column ? " WHERE " + qvdb_quote(in_use_column) + " <> 0" : "") +
-                                       " ORDER BY " + qvdb_quote(shape.key_column));
+    QvdbStatement used(connection, "SELECT " + qvdb_quote(shape.key_column) + " FROM " + qvdb_storage(table) +
+                                       " WHERE " + name_condition(table) +
+                                       (in_use_column ? qvdb_quote(in_use_column) + " <> 0" : "1") + " ORDER BY " +
+                                       qvdb_quote(shape.key_column));
     if (!used) return -1;
+    bind_name(used.get(), table);
     int key = 0;
     while (sqlite3_step(used.get()) == SQLITE_ROW) {
         int stored = sqlite3_column_int(used.get(), 0);
@@ -386,13 +408,14 @@ int qvdb_set_column_int(const char *db, const QvdbTable &table, const char *colu
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection) return -1;
     DbTransaction transaction(db);
-    QvdbStatement update(connection, "UPDATE " + qvdb_quote(table.name) + " SET " + qvdb_quote(column) +
-                                         " = ? WHERE " + qvdb_quote(shape.key_column) + " = ?");
+    QvdbStatement update(connection, "UPDATE " + qvdb_storage(table) + " SET " + qvdb_quote(column) + " = ?1 WHERE " +
+                                         name_condition(table) + qvdb_quote(shape.key_column) + " = ?2");
     if (!transaction.ok() || !update) return -1;
     for (int key = 0; key < 64 && key < shape.key_limit; key++) {
         if (!(mask & (1ULL << key))) continue;
         sqlite3_bind_int(update.get(), 1, value);
         sqlite3_bind_int(update.get(), 2, key);
+        bind_name(update.get(), table);
         if (!update.run()) transaction.fail();
     }
     return transaction.commit();
@@ -408,10 +431,10 @@ int qvdb_read_list(const char *db, const QvdbTable &table, void *entries, int ca
     const QvdbField *owner_field = qvdb_find_field(shape, shape.key_column);
     if (!connection || !entries || !count || capacity < 0 || !owner_field || !key_in_range(shape, owner, extra))
         return -1;
-    QvdbStatement select(connection, "SELECT " + field_list(shape) + " FROM " + qvdb_quote(table.name) +
-                                         key_condition(shape, true) + " ORDER BY slot");
+    QvdbStatement select(connection, "SELECT " + field_list(shape) + " FROM " + qvdb_storage(table) +
+                                         key_condition(table, true) + " ORDER BY slot");
     if (!select) return -1;
-    bind_keys(select.get(), shape, owner, extra, true);
+    bind_keys(select.get(), table, owner, extra, true);
     unsigned char *bytes = static_cast<unsigned char *>(entries);
     memset(bytes, 0, static_cast<size_t>(capacity) * shape.size);
     int limit = capacity < shape.slot_limit ? capacity : shape.slot_limit;
@@ -454,9 +477,9 @@ int qvdb_read_schedule(const char *db, const QvdbTable &table, WeeklySchedule *s
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Schedule);
     if (!connection || !schedule || !key_in_range(shape, channel, extra)) return -1;
     QvdbStatement select(connection, "SELECT day, slot, start_time, end_time, action_type, day_flag FROM " +
-                                         qvdb_quote(table.name) + key_condition(shape, true));
+                                         qvdb_storage(table) + key_condition(table, true));
     if (!select) return -1;
-    bind_keys(select.get(), shape, channel, extra, true);
+    bind_keys(select.get(), table, channel, extra, true);
     memset(schedule, 0, sizeof *schedule);
     while (sqlite3_step(select.get()) == SQLITE_ROW) {
         int day = sqlite3_column_int(select.get(), 0);
