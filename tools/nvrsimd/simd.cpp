@@ -117,9 +117,13 @@ void SimDaemon::accept_loop() {
         }
         if (fds[1].revents) return;
         if (!(fds[0].revents & POLLIN)) continue;
-        int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+        // Accepting and registering happen under the lock, so wait_idle never sees a connection
+        // that has left the backlog but is not yet counted.
         std::lock_guard<std::mutex> guard(mutex_);
+        int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) continue;
+        int flags = fcntl(fd, F_GETFL);
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
         client_fds_.push_back(fd);
         clients_.emplace_back(&SimDaemon::serve, this, fd, ++accepted_);
     }
@@ -252,7 +256,22 @@ bool SimDaemon::load_script_file(const std::string &path, std::string *error) {
     return true;
 }
 
+bool SimDaemon::wait_idle(int timeout_ms) const {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            if (listen_fd_ < 0) return true;
+            struct pollfd pending = {listen_fd_, POLLIN, 0};
+            if (poll(&pending, 1, 0) == 0 && client_fds_.empty()) return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 std::vector<SimRequest> SimDaemon::requests() const {
+    wait_idle(500);
     std::vector<SimRequest> ordered;
     {
         std::lock_guard<std::mutex> guard(mutex_);
@@ -281,6 +300,7 @@ bool SimDaemon::wait_for(int code, size_t count, int timeout_ms) const {
 }
 
 void SimDaemon::clear_requests() {
+    wait_idle(500);
     std::lock_guard<std::mutex> guard(mutex_);
     requests_.clear();
 }

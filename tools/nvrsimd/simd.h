@@ -80,11 +80,15 @@ class SimDaemon {
 
     // Requests in the order the clients sent them: by connection, then by sequence (a client
     // that sends one request per connection is thereby kept in order).
+    // Both first wait (briefly) until every connection made so far has been read to its end, so
+    // that the notices of a client that has exited are all counted.
     std::vector<SimRequest> requests() const;
     std::vector<SimRequest> requests_with_code(int code) const;
+    // True once no connection is waiting to be accepted and none is still being read.
+    bool wait_idle(int timeout_ms) const;
     // Waits until `count` requests with the code have arrived; false on time-out.
     bool wait_for(int code, size_t count, int timeout_ms) const;
-    void clear_requests();
+    void clear_requests();  // after waiting until idle, like requests()
 
     void set_setting(const std::string &key, long value);
     SimState state_copy() const;
