@@ -72,6 +72,19 @@ json_object *json_get_typed(json_object *object, const char *key, json_type type
     return json_object_is_type(value, type) ? value : nullptr;
 }
 
+void json_add_int(json_object *object, const char *key, int value) {
+    json_object_object_add(object, key, json_object_new_int(value));
+}
+
+void json_add_text(json_object *object, const char *key, const char *value) {
+    json_object_object_add(object, key, json_object_new_string(value ? value : ""));
+}
+
+int json_int_or(json_object *object, const char *key, int fallback) {
+    int value = 0;
+    return on_cgi_get_int_from_json(object, key, &value) == 0 ? value : fallback;
+}
+
 int cgi_answer_json(json_object *object, int kind) {
     if (!object) return -1;
     int rc = cgi_writeback_webserver(kind, json_object_to_json_string(object));

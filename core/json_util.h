@@ -23,6 +23,13 @@ int on_cgi_get_string_from_json(json_object *object, const char *key, char *buff
 // The key's value when it is of the given type, else null (a wrong type counts as missing).
 json_object *json_get_typed(json_object *object, const char *key, json_type type);
 
+// Adds an integer or a text under key (json-c's key order is the order of adding).
+void json_add_int(json_object *object, const char *key, int value);
+void json_add_text(json_object *object, const char *key, const char *value);
+
+// One integer key, or the fallback when it is missing or not a number.
+int json_int_or(json_object *object, const char *key, int fallback);
+
 // Serialises the object, answers it with the kind and releases it.
 int cgi_answer_json(json_object *object, int kind);
 

@@ -63,45 +63,38 @@ int login_type(const UserRecord &user, bool found, const char *md5) {
     return user.type;
 }
 
-void add_int(json_object *object, const char *key, int value) {
-    json_object_object_add(object, key, json_object_new_int(value));
-}
-
-void add_text(json_object *object, const char *key, const char *value) {
-    json_object_object_add(object, key, json_object_new_string(value));
-}
 
 json_object *login_answer(const UserRecord &user, const char *session_id) {
     json_object *answer = json_object_new_object();
-    add_int(answer, "type", user.type);
-    add_text(answer, "userName", user.name);
-    add_int(answer, "permission", user.permission);
-    add_int(answer, "localLiveView", user.localLiveView);
-    add_int(answer, "localPlayback", user.localPlayback);
-    add_int(answer, "localRetrieve", user.localRetrieve);
-    add_int(answer, "localSmartAnalysis", user.localSmartAnalysis);
-    add_int(answer, "localEvent", user.localEvent);
-    add_int(answer, "localCamera", user.localCamera);
-    add_int(answer, "localStorage", user.localStorage);
-    add_int(answer, "localSettings", user.localSettings);
-    add_int(answer, "localStatus", user.localStatus);
-    add_int(answer, "localShutdown", user.localShutdown);
-    add_text(answer, "localliveview", user.localliveview);
-    add_text(answer, "localplayback", user.localplayback);
-    add_int(answer, "remotePermisson", user.remotePermission);  // the pages read this spelling
-    add_int(answer, "remoteLiveView", user.remoteLiveView);
-    add_int(answer, "remotePlayback", user.remotePlayback);
-    add_int(answer, "remoteRetrieve", user.remoteRetrieve);
-    add_int(answer, "remoteSmartAnalysis", user.remoteSmartAnalysis);
-    add_int(answer, "remoteEvent", user.remoteEvent);
-    add_int(answer, "remoteCamera", user.remoteCamera);
-    add_int(answer, "remoteStorage", user.remoteStorage);
-    add_int(answer, "remoteSettings", user.remoteSettings);
-    add_int(answer, "remoteStatus", user.remoteStatus);
-    add_int(answer, "remoteShutdown", user.remoteShutdown);
-    add_text(answer, "remoteliveview", user.remoteliveview);
-    add_text(answer, "remoteplayback", user.remoteplayback);
-    add_text(answer, "sessionId", session_id);
+    json_add_int(answer, "type", user.type);
+    json_add_text(answer, "userName", user.name);
+    json_add_int(answer, "permission", user.permission);
+    json_add_int(answer, "localLiveView", user.localLiveView);
+    json_add_int(answer, "localPlayback", user.localPlayback);
+    json_add_int(answer, "localRetrieve", user.localRetrieve);
+    json_add_int(answer, "localSmartAnalysis", user.localSmartAnalysis);
+    json_add_int(answer, "localEvent", user.localEvent);
+    json_add_int(answer, "localCamera", user.localCamera);
+    json_add_int(answer, "localStorage", user.localStorage);
+    json_add_int(answer, "localSettings", user.localSettings);
+    json_add_int(answer, "localStatus", user.localStatus);
+    json_add_int(answer, "localShutdown", user.localShutdown);
+    json_add_text(answer, "localliveview", user.localliveview);
+    json_add_text(answer, "localplayback", user.localplayback);
+    json_add_int(answer, "remotePermisson", user.remotePermission);  // the pages read this spelling
+    json_add_int(answer, "remoteLiveView", user.remoteLiveView);
+    json_add_int(answer, "remotePlayback", user.remotePlayback);
+    json_add_int(answer, "remoteRetrieve", user.remoteRetrieve);
+    json_add_int(answer, "remoteSmartAnalysis", user.remoteSmartAnalysis);
+    json_add_int(answer, "remoteEvent", user.remoteEvent);
+    json_add_int(answer, "remoteCamera", user.remoteCamera);
+    json_add_int(answer, "remoteStorage", user.remoteStorage);
+    json_add_int(answer, "remoteSettings", user.remoteSettings);
+    json_add_int(answer, "remoteStatus", user.remoteStatus);
+    json_add_int(answer, "remoteShutdown", user.remoteShutdown);
+    json_add_text(answer, "remoteliveview", user.remoteliveview);
+    json_add_text(answer, "remoteplayback", user.remoteplayback);
+    json_add_text(answer, "sessionId", session_id);
     return answer;
 }
 
@@ -111,11 +104,11 @@ void add_device_facts(json_object *answer, int failover_mode, int same_channel, 
     char model[256] = {};
     get_param_value(kSettingsDb, "software_version", software_version, sizeof software_version, "7x.7.0.9");
     get_param_value(kSettingsDb, "model", model, sizeof model, "");
-    add_int(answer, "failoverMode", failover_mode);
-    add_int(answer, "sameChannel", same_channel == 2 ? 1 : 0);
-    add_text(answer, "hardwareVersion", hardware_version);
-    add_text(answer, "softwareVersion", software_version);
-    add_text(answer, "model", model);
+    json_add_int(answer, "failoverMode", failover_mode);
+    json_add_int(answer, "sameChannel", same_channel == 2 ? 1 : 0);
+    json_add_text(answer, "hardwareVersion", hardware_version);
+    json_add_text(answer, "softwareVersion", software_version);
+    json_add_text(answer, "model", model);
 }
 
 // Records the login under the name the request gave (the cookie does not hold it yet).
@@ -207,7 +200,7 @@ int on_user_login(const char *arg) {
 
     if (type < 0) {
         JsonRef refused(json_object_new_object());
-        add_int(refused, "type", type);
+        json_add_int(refused, "type", type);
         return cgi_writeback_webserver(kTextPlain, json_object_to_json_string(refused));
     }
     char session_id[100] = {};

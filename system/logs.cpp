@@ -208,11 +208,6 @@ uint64_t channel_set_from_number(json_object *request) {
     return errno == 0 ? set : 0;
 }
 
-int optional_int(json_object *request, const char *key) {
-    int value = 0;
-    return on_cgi_get_int_from_json(request, key, &value) == 0 ? value : 0;
-}
-
 json_object *log_entry_json(int index, const OperationLogRecord &record) {
     json_object *entry = json_object_new_object();
     int32_t sub_low = static_cast<int32_t>(record.sub_type & 0xFFFFFFFF);
@@ -328,7 +323,7 @@ int on_get_log_info(const char *arg) {
     fill_listed_sub_types(request, &query);
     json_object *mask = json_get_typed(request, "chnMask", json_type_string);
     query.channels = mask ? channel_set_from_mask(json_object_get_string(mask)) : 0;
-    query.no_channel = optional_int(request, "searchNoChn");
+    query.no_channel = json_int_or(request, "searchNoChn", 0);
     g_page = query.page;
     cgi_ask_daemon(on_system_ipc_callback, kRequestLogSearch, &query, sizeof query, kJson);
     return 0;
@@ -347,7 +342,7 @@ int on_download_logfile(const char *arg) {
         fill_listed_sub_types(request, &query);
     query.page = 1;
     query.channels = channel_set_from_number(request);
-    query.no_channel = optional_int(request, "na");
+    query.no_channel = json_int_or(request, "na", 0);
     g_main_type = query.main_type;
     g_mac = device_mac_text();
 
@@ -365,15 +360,15 @@ int on_get_log_details(const char *arg) {
     if (!request) return cgi_error_to_webserver(kTextPlain);
     OperationLogRecord record;
     memset(&record, 0, sizeof record);
-    record.main_type = optional_int(request, "mainTypeValue");
-    record.sub_type = optional_int(request, "subTypeValue");
-    record.time = optional_int(request, "pts");
-    record.parameter = optional_int(request, "parameterValue");
-    record.remote = optional_int(request, "remote");
-    record.channel = optional_int(request, "chanNo");
+    record.main_type = json_int_or(request, "mainTypeValue", 0);
+    record.sub_type = json_int_or(request, "subTypeValue", 0);
+    record.time = json_int_or(request, "pts", 0);
+    record.parameter = json_int_or(request, "parameterValue", 0);
+    record.remote = json_int_or(request, "remote", 0);
+    record.channel = json_int_or(request, "chanNo", 0);
     on_cgi_get_string_from_json(request, "ip", record.client_addr, sizeof record.client_addr);
     on_cgi_get_string_from_json(request, "user", record.user_name, sizeof record.user_name);
-    int size = optional_int(request, "size");
+    int size = json_int_or(request, "size", 0);
     record.detail_length = size < 0 ? 0 : (size > static_cast<int>(sizeof record.detail) ? static_cast<int>(sizeof record.detail) : size);
     json_object *words = json_get_typed(request, "detail2", json_type_array);
     size_t count = words ? json_object_array_length(words) : 0;

@@ -141,11 +141,6 @@ bool valid_retention(int value) { return value == -1 || value == 0 || value == 1
 
 bool read_int(json_object *request, const char *key, int *out) { return on_cgi_get_int_from_json(request, key, out) == 0; }
 
-int optional_int(json_object *request, const char *key, int fallback) {
-    int value = 0;
-    return read_int(request, key, &value) ? value : fallback;
-}
-
 void notify(int code, const void *payload, int length) { cgi_notify_daemon(on_system_ipc_callback, code, payload, length); }
 
 void notify_host_name_and_id(int device_id) {
@@ -187,9 +182,9 @@ bool read_general_settings(json_object *request, GeneralSettings *s) {
         !read_int(request, "subEnable", &s->sub_enable) || !in_set(s->sub_enable, {0, 1}))
         return false;
     s->host_name = json_object_get_string(host);
-    s->audio_stereo = optional_int(request, "audioStereo", 0);
-    s->homologous_changed = optional_int(request, "isHomologousChanged", 0);
-    s->homologous = optional_int(request, "homologous", 0);
+    s->audio_stereo = json_int_or(request, "audioStereo", 0);
+    s->homologous_changed = json_int_or(request, "isHomologousChanged", 0);
+    s->homologous = json_int_or(request, "homologous", 0);
     return true;
 }
 
@@ -320,11 +315,11 @@ int on_set_auto_reboot(const char *arg) {
     if (!request) return 0;
     AutoRebootRecord record;
     memset(&record, 0, sizeof record);
-    record.enable = optional_int(request, "enable", 0);
-    record.wday = optional_int(request, "wday", 0);
-    record.hour = optional_int(request, "hour", 0);
-    record.minutes = optional_int(request, "minutes", 0);
-    record.seconds = optional_int(request, "seconds", 0);
+    record.enable = json_int_or(request, "enable", 0);
+    record.wday = json_int_or(request, "wday", 0);
+    record.hour = json_int_or(request, "hour", 0);
+    record.minutes = json_int_or(request, "minutes", 0);
+    record.seconds = json_int_or(request, "seconds", 0);
     if (!in_set(record.enable, {0, 1}) || record.wday < 0 || record.wday > 7 || record.hour < 0 || record.hour > 23 ||
         record.minutes < 0 || record.minutes > 59 || record.seconds < 0 || record.seconds > 59)
         return 0;
@@ -449,37 +444,36 @@ int on_get_system_info_cb(const void *payload, int length) {
     SystemInfoRecord info;
     memcpy(&info, payload, sizeof info);
     json_object *answer = json_object_new_object();
-    auto add_int = [](json_object *o, const char *key, int value) { json_object_object_add(o, key, json_object_new_int(value)); };
     json_object_object_add(answer, "hostName", json_object_new_string(""));
     json_object_object_add(answer, "deviceName", field_text(info.model, sizeof info.model));
-    add_int(answer, "deviceId", info.device_id);
+    json_add_int(answer, "deviceId", info.device_id);
     json_object_object_add(answer, "product", field_text(info.model, sizeof info.model));
     json_object_object_add(answer, "hwver", field_text(info.hardware, sizeof info.hardware));
     json_object_object_add(answer, "software", field_text(info.software, sizeof info.software));
-    add_int(answer, "oemversion", info.oem_version);
+    json_add_int(answer, "oemversion", info.oem_version);
     json_object_object_add(answer, "sn", field_text(info.sn, sizeof info.sn));
     json_object_object_add(answer, "prefix", field_text(info.prefix, sizeof info.prefix));
     json_object_object_add(answer, "pluginVersion", json_object_new_string(g_local.plugin_version.c_str()));
     json_object_object_add(answer, "mpluginVersion", json_object_new_string(g_local.mplugin_version.c_str()));
     json_object_object_add(answer, "macAddress", field_text(info.mac, sizeof info.mac));
-    add_int(answer, "qvddns", info.qvddns);
+    json_add_int(answer, "qvddns", info.qvddns);
     json_object_object_add(answer, "uptime", json_object_new_string(g_local.uptime));
     json_object_object_add(answer, "sncode", field_text(info.sn, sizeof info.sn));
     json_object *resource = json_object_new_object();
-    add_int(resource, "displayNum", info.display_num);
-    add_int(resource, "maxAudioOut", info.max_audio_out);
-    add_int(resource, "maxNetworkLan", info.max_network_lan);
-    add_int(resource, "maxSensor", info.max_sensor);
-    add_int(resource, "maxAlarm", info.max_alarm);
-    add_int(resource, "maxCameras", info.max_cameras);
-    add_int(resource, "masRs485", info.max_rs485);
+    json_add_int(resource, "displayNum", info.display_num);
+    json_add_int(resource, "maxAudioOut", info.max_audio_out);
+    json_add_int(resource, "maxNetworkLan", info.max_network_lan);
+    json_add_int(resource, "maxSensor", info.max_sensor);
+    json_add_int(resource, "maxAlarm", info.max_alarm);
+    json_add_int(resource, "maxCameras", info.max_cameras);
+    json_add_int(resource, "masRs485", info.max_rs485);
     json_object_object_add(answer, "resource", resource);
-    add_int(answer, "qvfsDbup", g_local.qvfs_dbup);
-    add_int(answer, "transProtocol", g_local.transport_protocol);
-    add_int(answer, "streamInfo", g_local.stream_information);
-    add_int(answer, "oemonlineupdate", g_local.oem_update_online);
+    json_add_int(answer, "qvfsDbup", g_local.qvfs_dbup);
+    json_add_int(answer, "transProtocol", g_local.transport_protocol);
+    json_add_int(answer, "streamInfo", g_local.stream_information);
+    json_add_int(answer, "oemonlineupdate", g_local.oem_update_online);
     json_object_object_add(answer, "company", json_object_new_string(g_local.company.c_str()));
-    add_int(answer, "isSupportTalk", info.support_talk);
+    json_add_int(answer, "isSupportTalk", info.support_talk);
     cgi_answer_json(answer, kJson);
     cgi_reply_done();
     return 0;

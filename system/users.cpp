@@ -63,27 +63,20 @@ const ChannelField kRemoteChannels[] = {
     {"remoteplayback", &UserRecord::remoteplayback},
 };
 
-void add_int(json_object *object, const char *key, int value) {
-    json_object_object_add(object, key, json_object_new_int(value));
-}
-
-void add_text(json_object *object, const char *key, const char *value) {
-    json_object_object_add(object, key, json_object_new_string(value));
-}
 
 json_object *user_object(const UserRecord &user) {
     json_object *object = json_object_new_object();
-    add_int(object, "id", user.id);
-    add_int(object, "enable", user.enable);
-    add_text(object, "name", user.name);
-    add_text(object, "password", user.password);
-    add_int(object, "type", user.type);
-    add_int(object, "permission", user.permission);
-    for (const RightField &right : kLocalRights) add_int(object, right.key, user.*right.field);
-    for (const ChannelField &channels : kLocalChannels) add_text(object, channels.key, user.*channels.text);
-    add_int(object, "remotePermission", user.remotePermission);
-    for (const RightField &right : kRemoteRights) add_int(object, right.key, user.*right.field);
-    for (const ChannelField &channels : kRemoteChannels) add_text(object, channels.key, user.*channels.text);
+    json_add_int(object, "id", user.id);
+    json_add_int(object, "enable", user.enable);
+    json_add_text(object, "name", user.name);
+    json_add_text(object, "password", user.password);
+    json_add_int(object, "type", user.type);
+    json_add_int(object, "permission", user.permission);
+    for (const RightField &right : kLocalRights) json_add_int(object, right.key, user.*right.field);
+    for (const ChannelField &channels : kLocalChannels) json_add_text(object, channels.key, user.*channels.text);
+    json_add_int(object, "remotePermission", user.remotePermission);
+    for (const RightField &right : kRemoteRights) json_add_int(object, right.key, user.*right.field);
+    for (const ChannelField &channels : kRemoteChannels) json_add_text(object, channels.key, user.*channels.text);
     return object;
 }
 
@@ -304,13 +297,13 @@ int on_get_oem_user_list(const char *) {
         const OemUserRecord &user = users[i];
         if (user.enable == 0) continue;
         json_object *object = json_object_new_object();
-        add_int(object, "id", user.id);
-        add_int(object, "enable", user.enable);
-        add_text(object, "name", user.name);
-        add_text(object, "password", user.password);
-        add_int(object, "type", user.type);
-        add_int(object, "permission", user.permission);
-        add_int(object, "remotePermission", user.remotePermission);
+        json_add_int(object, "id", user.id);
+        json_add_int(object, "enable", user.enable);
+        json_add_text(object, "name", user.name);
+        json_add_text(object, "password", user.password);
+        json_add_int(object, "type", user.type);
+        json_add_int(object, "permission", user.permission);
+        json_add_int(object, "remotePermission", user.remotePermission);
         json_object_array_add(list, object);
     }
     return cgi_answer_json(list, kJson);

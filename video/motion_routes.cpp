@@ -21,13 +21,6 @@ constexpr const char *kDb = QVDB_PATH;
 
 // ---- small steps ----------------------------------------------------------------------------------
 
-void add_int(json_object *answer, const char *key, int value) {
-    json_object_object_add(answer, key, json_object_new_int(value));
-}
-
-void add_string(json_object *answer, const char *key, const char *value) {
-    json_object_object_add(answer, key, json_object_new_string(value));
-}
 
 int answer_ok() { return cgi_writeback_webserver(kTextPlain, "OK"); }
 
@@ -123,34 +116,34 @@ int on_get_movedetect_info(const char *arg) {
     const EventKind &kind = kMotionEventKind;
     json_object *answer = json_object_new_object();
     if (!answer) return cgi_error_to_webserver(kJson);
-    add_int(answer, "chnid", channel);
-    add_int(answer, "enable", record.enable);
-    add_int(answer, "sensitivity", record.sensitivity);
-    add_string(answer, "triChannels", record.triChannels);
-    add_int(answer, "triAlarms", record.triAlarms);
-    add_int(answer, "interval", record.interval);
-    add_int(answer, "enableMS", record.enableMS);
-    add_string(answer, "motionTable", record.motionTable);
-    add_int(answer, "email_enable", record.email_enable);
-    add_int(answer, "email_interval", record.email_interval);
-    add_int(answer, "email_pic_enable", record.email_pic_enable);
-    add_string(answer, "tri_channels_pic", record.tri_channels_pic);
-    add_int(answer, "ptz_interval", record.ptz_interval);
-    add_int(answer, "alarmout_interval", record.alarmout_interval);
-    add_int(answer, "http_notification_interval", record.http_notification_interval);
+    json_add_int(answer, "chnid", channel);
+    json_add_int(answer, "enable", record.enable);
+    json_add_int(answer, "sensitivity", record.sensitivity);
+    json_add_text(answer, "triChannels", record.triChannels);
+    json_add_int(answer, "triAlarms", record.triAlarms);
+    json_add_int(answer, "interval", record.interval);
+    json_add_int(answer, "enableMS", record.enableMS);
+    json_add_text(answer, "motionTable", record.motionTable);
+    json_add_int(answer, "email_enable", record.email_enable);
+    json_add_int(answer, "email_interval", record.email_interval);
+    json_add_int(answer, "email_pic_enable", record.email_pic_enable);
+    json_add_text(answer, "tri_channels_pic", record.tri_channels_pic);
+    json_add_int(answer, "ptz_interval", record.ptz_interval);
+    json_add_int(answer, "alarmout_interval", record.alarmout_interval);
+    json_add_int(answer, "http_notification_interval", record.http_notification_interval);
     for (EventSubSetting schedule : {kSubEffective, kSubAudible, kSubEmail, kSubPtz})
         add_event_sub_setting(answer, kind, channel, schedule);
     json_object_object_add(answer, "triChnAlarms", get_event_chn_alarmout_object(record.triChnAlarms1, record.triChnAlarms2));
     add_event_sub_setting(answer, kind, channel, kSubWhiteSchedule);
     add_event_sub_setting(answer, kind, channel, kSubWhiteList);
-    add_int(answer, "white_interval", record.white_interval);
+    json_add_int(answer, "white_interval", record.white_interval);
     add_event_sub_setting(answer, kind, channel, kSubWarningSchedule);
     add_event_sub_setting(answer, kind, channel, kSubWarningList);
-    add_int(answer, "warning_light_interval", record.warning_light_interval);
+    json_add_int(answer, "warning_light_interval", record.warning_light_interval);
     add_event_sub_setting(answer, kind, channel, kSubHttpSchedule);
     add_event_sub_setting(answer, kind, channel, kSubHttpTarget);
-    add_int(answer, "audioId", record.audioId);
-    add_int(answer, "audioIdMask", get_audio_file_id_mask());
+    json_add_int(answer, "audioId", record.audioId);
+    json_add_int(answer, "audioIdMask", get_audio_file_id_mask());
     add_event_sub_setting(answer, kind, channel, kSubPtzLinkage);
     return cgi_answer_json(answer, kJson);
 }

@@ -28,13 +28,6 @@ int answer_json(json_object *answer) {
     return 0;
 }
 
-void add_number(json_object *object, const char *key, int value) {
-    json_object_object_add(object, key, json_object_new_int(value));
-}
-
-void add_text(json_object *object, const char *key, const std::string &value) {
-    json_object_object_add(object, key, json_object_new_string(value.c_str()));
-}
 
 // ---- flat replies: one JSON key per payload field ---------------------------------------------
 
@@ -55,8 +48,8 @@ int answer_fields(const ReplyView &reply, const ReplyField *fields, int count, i
     if (!reply.holds(needed)) return -1;
     json_object *answer = json_object_new_object();
     for (int i = 0; answer && i < count; i++) {
-        if (fields[i].text_size) add_text(answer, fields[i].key, reply.text(fields[i].offset, fields[i].text_size));
-        else add_number(answer, fields[i].key, reply.number(fields[i].offset));
+        if (fields[i].text_size) json_add_text(answer, fields[i].key, reply.text(fields[i].offset, fields[i].text_size).c_str());
+        else json_add_int(answer, fields[i].key, reply.number(fields[i].offset));
     }
     return answer_json(answer);
 }
@@ -143,14 +136,14 @@ int answer_plate_wildcards(const void *payload, int length) {
         if (answer) json_object_put(answer);
         return answer_json(nullptr);
     }
-    add_number(answer, "chnid", reply.number(0));
-    add_number(answer, "filter", reply.number(4));
-    add_number(answer, "maxPlateCharNum", reply.number(224));
+    json_add_int(answer, "chnid", reply.number(0));
+    json_add_int(answer, "filter", reply.number(4));
+    json_add_int(answer, "maxPlateCharNum", reply.number(224));
     for (int i = 0; i < kWildcardCount; i++) {
         json_object *entry = json_object_new_object();
-        add_number(entry, "enable", reply.number(8 + 4 * i));
-        add_number(entry, "cr_count", reply.number(44 + 4 * i));
-        add_text(entry, "format", reply.text(80 + 16 * i, 16));
+        json_add_int(entry, "enable", reply.number(8 + 4 * i));
+        json_add_int(entry, "cr_count", reply.number(44 + 4 * i));
+        json_add_text(entry, "format", reply.text(80 + 16 * i, 16).c_str());
         json_object_array_add(wildcards, entry);
     }
     json_object_object_add(answer, "wildcards", wildcards);
@@ -169,19 +162,21 @@ int answer_camera_lines(const void *payload, int length) {
     json_object *answer = json_object_new_object();
     if (!answer) return answer_json(nullptr);
     int width = reply.number(8), height = reply.number(12);
-    add_number(answer, "chnid", reply.number(0));
-    add_number(answer, "width", width);
-    add_number(answer, "height", height);
-    add_number(answer, "sensitivity", reply.number(4));
+    json_add_int(answer, "chnid", reply.number(0));
+    json_add_int(answer, "width", width);
+    json_add_int(answer, "height", height);
+    json_add_int(answer, "sensitivity", reply.number(4));
     json_object *lines = json_object_new_array();
     for (int i = 0; i < kLineCount; i++) {
         int base = kCameraLineStride * i;
         json_object *line = json_object_new_object();
-        add_number(line, "enable", reply.number(base + 16));
-        add_number(line, "objtype", reply.number(base + 40));
-        add_number(line, "direction", reply.number(base + 36));
-        add_text(line, "position", page_line_text(width, height, reply.number(base + 20), reply.number(base + 24),
-                                                  reply.number(base + 28), reply.number(base + 32)));
+        json_add_int(line, "enable", reply.number(base + 16));
+        json_add_int(line, "objtype", reply.number(base + 40));
+        json_add_int(line, "direction", reply.number(base + 36));
+        json_add_text(line, "position",
+                      page_line_text(width, height, reply.number(base + 20), reply.number(base + 24),
+                                     reply.number(base + 28), reply.number(base + 32))
+                          .c_str());
         json_object_array_add(lines, line);
     }
     json_object_object_add(answer, "line", lines);
@@ -197,12 +192,12 @@ constexpr int kAnalysisRecordSize = 64;
 constexpr int kCameraAnalysisBytesRead = 32 + 4 * 8 * kLimitCount;
 
 void add_analysis_head(json_object *answer, const ReplyView &reply) {
-    add_number(answer, "fps", reply.number(8));
-    add_number(answer, "mode", reply.number(12));
-    add_number(answer, "installation", reply.number(16));
-    add_number(answer, "analysis", reply.number(20));
-    add_number(answer, "width", reply.number(24));
-    add_number(answer, "height", reply.number(28));
+    json_add_int(answer, "fps", reply.number(8));
+    json_add_int(answer, "mode", reply.number(12));
+    json_add_int(answer, "installation", reply.number(16));
+    json_add_int(answer, "analysis", reply.number(20));
+    json_add_int(answer, "width", reply.number(24));
+    json_add_int(answer, "height", reply.number(28));
 }
 
 // The minimum and maximum boxes of a smart-event channel, converted to page points, each at
@@ -214,7 +209,7 @@ json_object *page_limits(const ReplyView &reply) {
         int value = reply.number(32 + 4 * i), x = 0, y = 0;
         bool horizontal = i % 2 == 0;
         page_point_from_camera(width, height, horizontal ? value : 0, horizontal ? 0 : value, &x, &y);
-        add_number(limits, kLimitKeys[i], at_least_one(horizontal ? x : y));
+        json_add_int(limits, kLimitKeys[i], at_least_one(horizontal ? x : y));
     }
     return limits;
 }
@@ -225,7 +220,7 @@ int answer_vca_settings(const void *payload, int length) {
     json_object *answer = json_object_new_object();
     if (!answer) return answer_json(nullptr);
     add_analysis_head(answer, reply);
-    add_number(answer, "vcaType", reply.number(4));
+    json_add_int(answer, "vcaType", reply.number(4));
     json_object *position = json_object_new_array();
     json_object_array_add(position, page_limits(reply));
     json_object_object_add(answer, "position", position);
@@ -247,16 +242,18 @@ int answer_vca_lines(const void *payload, int length) {
     for (int i = 0; i < kLineCount; i++) {
         int base = kLineStride * i;
         json_object *line = json_object_new_object();
-        add_number(line, "direction", reply.number(base + 32));
-        add_text(line, "position", page_line_text(width, height, reply.number(base + 16), reply.number(base + 20),
-                                                  reply.number(base + 24), reply.number(base + 28)));
+        json_add_int(line, "direction", reply.number(base + 32));
+        json_add_text(line, "position",
+                      page_line_text(width, height, reply.number(base + 16), reply.number(base + 20),
+                                     reply.number(base + 24), reply.number(base + 28))
+                          .c_str());
         json_object_array_add(lines, line);
     }
     json_object_object_add(answer, "line", lines);
-    add_number(answer, "enable", reply.number(4));
-    add_number(answer, "width", width);
-    add_number(answer, "height", height);
-    add_number(answer, "objtype", reply.number(kLineObjtypeOffset));
+    json_add_int(answer, "enable", reply.number(4));
+    json_add_int(answer, "width", width);
+    json_add_int(answer, "height", height);
+    json_add_int(answer, "objtype", reply.number(kLineObjtypeOffset));
     return answer_json(answer);
 }
 
@@ -314,14 +311,14 @@ int answer_people_lines(const void *payload, int length) {
     json_object *answer = json_object_new_object();
     if (!answer) return answer_json(nullptr);
     int width = reply.number(4), height = reply.number(8);
-    add_number(answer, "width", width);
-    add_number(answer, "height", height);
-    add_number(answer, "osdEnable", reply.number(12));
-    add_number(answer, "osdFontSize", reply.number(16));
-    add_number(answer, "osdTextPos", reply.number(20));
-    add_number(answer, "osdType", reply.byte(28));
-    add_number(answer, "sensitivity", reply.number(24));
-    add_number(answer, "lineNum", reply.number(32));
+    json_add_int(answer, "width", width);
+    json_add_int(answer, "height", height);
+    json_add_int(answer, "osdEnable", reply.number(12));
+    json_add_int(answer, "osdFontSize", reply.number(16));
+    json_add_int(answer, "osdTextPos", reply.number(20));
+    json_add_int(answer, "osdType", reply.byte(28));
+    json_add_int(answer, "sensitivity", reply.number(24));
+    json_add_int(answer, "lineNum", reply.number(32));
     for (const PeopleLineColumn &column : kPeopleLineColumnsBeforeShow) add_people_column(answer, reply, column);
     json_object *show = json_object_new_array();
     for (int i = 0; i < kLineCount; i++)
@@ -342,11 +339,11 @@ int answer_fisheye_support(const void *payload, int length) {
     if (!reply.holds(20)) return -1;
     json_object *answer = json_object_new_object();
     if (!answer) return answer_json(nullptr);
-    add_number(answer, "support", reply.number(0) == 1 ? 1 : 0);
-    add_number(answer, "transfer", reply.number(4));
-    add_number(answer, "install", reply.number(8));
-    add_number(answer, "display", reply.number(12));
-    add_number(answer, "streamCnt", reply.number(16));
+    json_add_int(answer, "support", reply.number(0) == 1 ? 1 : 0);
+    json_add_int(answer, "transfer", reply.number(4));
+    json_add_int(answer, "install", reply.number(8));
+    json_add_int(answer, "display", reply.number(12));
+    json_add_int(answer, "streamCnt", reply.number(16));
     return answer_json(answer);
 }
 
@@ -452,7 +449,7 @@ int on_cgi_res_json_cb(const void *payload, int length) {
     ReplyView reply(payload, length);
     if (!reply.holds(4)) return -1;
     json_object *answer = json_object_new_object();
-    if (answer) add_number(answer, "res", reply.number(0));
+    if (answer) json_add_int(answer, "res", reply.number(0));
     return answer_json(answer);
 }
 
@@ -466,9 +463,9 @@ int on_get_ipc_vca_settings2_cb(const void *payload, int length) {
     json_object *position = json_object_new_array();
     for (int box = 0; box < 8; box++) {
         json_object *limits = json_object_new_object();
-        for (int i = 0; i < kLimitCount; i++) add_number(limits, kLimitKeys[i], reply.number(32 + 4 * box + 32 * i));
-        add_number(limits, "width", width);
-        add_number(limits, "height", height);
+        for (int i = 0; i < kLimitCount; i++) json_add_int(limits, kLimitKeys[i], reply.number(32 + 4 * box + 32 * i));
+        json_add_int(limits, "width", width);
+        json_add_int(limits, "height", height);
         json_object_array_add(position, limits);
     }
     json_object_object_add(answer, "position", position);
