@@ -4,15 +4,10 @@
 #include <string.h>
 
 #include "core/ipc.h"
+#include "core/web_utils.h"
 #include "frame/cgi_env.h"
 
 namespace {
-
-void copy_cut(char *field, size_t field_size, const char *text, size_t length) {
-    if (length > field_size - 1) length = field_size - 1;
-    memcpy(field, text, length);
-    field[length] = '\0';
-}
 
 // The cookie pair named "userName": at the start of the cookie or after ';' and white space.
 const char *find_user_name_pair(const char *cookie) {
@@ -40,7 +35,7 @@ int get_current_username(char *out) {
         length -= static_cast<size_t>(eq + 1 - value);
         value = eq + 1;
     }
-    copy_cut(out, 64, value, length);
+    copy_text_span(out, 64, value, length);
     return 0;
 }
 
@@ -50,7 +45,7 @@ int cgi_init_log_info(OperationLogRecord *record) {
     record->main_type = 4;
     record->remote = 1;
     get_current_username(record->user_name);
-    copy_cut(record->client_addr, sizeof record->client_addr, cgiRemoteAddr, strlen(cgiRemoteAddr));
+    copy_text_field(record->client_addr, sizeof record->client_addr, cgiRemoteAddr);
     return 0;
 }
 

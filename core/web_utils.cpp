@@ -144,9 +144,14 @@ int qv_wirte_file_data(const char *path, const void *data, int length) {
 }
 
 void copy_text_field(char *field, size_t size, const char *text) {
-    if (!field || size == 0) return;
     if (!text) text = "";
-    size_t length = strnlen(text, size - 1);
-    memcpy(field, text, length);
+    copy_text_span(field, size, text, strnlen(text, size ? size - 1 : 0));
+}
+
+void copy_text_span(char *field, size_t size, const char *text, size_t length) {
+    if (!field || size == 0) return;
+    if (!text) length = 0;
+    if (length > size - 1) length = size - 1;
+    if (length) memcpy(field, text, length);
     field[length] = '\0';
 }

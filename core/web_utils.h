@@ -35,4 +35,7 @@ int nvr_move_file(const char *real_from, const char *real_to);
 // Copies text into a fixed field: cut at size - 1, NUL-terminated.
 void copy_text_field(char *field, size_t size, const char *text);
 
+// The same for the first `length` bytes of a text that need not end there.
+void copy_text_span(char *field, size_t size, const char *text, size_t length);
+
 #endif

@@ -15,12 +15,6 @@
 
 namespace {
 
-FormEntry *find_entry(const char *name) {
-    for (FormEntry *e = cgiFormEntryList; e; e = e->next)
-        if (strcmp(e->name, name) == 0) return e;
-    return nullptr;
-}
-
 // Copies text into out (size bytes), 1 when it had to be cut.
 int copy_cut(const char *text, char *out, int size) {
     if (size <= 0) return cgiFormTruncated;
@@ -51,7 +45,7 @@ std::string normalize_newlines(const char *value, bool keep) {
 }
 
 int form_string(const char *name, char *out, int size, bool keep_newlines) {
-    FormEntry *e = find_entry(name);
+    FormEntry *e = cgiFindFormEntry(name);
     if (!e) {
         if (size > 0) out[0] = '\0';
         return cgiFormNotFound;
@@ -63,7 +57,7 @@ int form_string(const char *name, char *out, int size, bool keep_newlines) {
 
 // Text of an entry after leading " \n\r\t", classified for number conversion.
 int number_text(const char *name, const char *&start, bool allow_dot) {
-    FormEntry *e = find_entry(name);
+    FormEntry *e = cgiFindFormEntry(name);
     if (!e) return cgiFormNotFound;
     start = e->value + strspn(e->value, " \n\r\t");
     if (!*start) return cgiFormEmpty;
@@ -73,7 +67,7 @@ int number_text(const char *name, const char *&start, bool allow_dot) {
 }
 
 int select_single(const char *name, const char **choices, int count, int *index, int default_index) {
-    FormEntry *e = find_entry(name);
+    FormEntry *e = cgiFindFormEntry(name);
     if (!e) {
         *index = default_index;
         return cgiFormNotFound;
@@ -185,7 +179,7 @@ int cgiFormString(const char *name, char *out, int size) { return form_string(na
 int cgiFormStringNoNewlines(const char *name, char *out, int size) { return form_string(name, out, size, false); }
 
 int cgiFormStringSpaceNeeded(const char *name, int *length) {
-    FormEntry *e = find_entry(name);
+    FormEntry *e = cgiFindFormEntry(name);
     if (!e) {
         *length = 1;
         return cgiFormNotFound;
@@ -251,10 +245,10 @@ int cgiFormCheckboxMultiple(const char *name, const char **choices, int count, i
     return select_multiple(name, choices, count, flags, invalid);
 }
 
-int cgiFormCheckboxSingle(const char *name) { return find_entry(name) ? cgiFormSuccess : cgiFormNotFound; }
+int cgiFormCheckboxSingle(const char *name) { return cgiFindFormEntry(name) ? cgiFormSuccess : cgiFormNotFound; }
 
 int cgiFormFileName(const char *name, char *out, int size) {
-    FormEntry *e = find_entry(name);
+    FormEntry *e = cgiFindFormEntry(name);
     if (!e) {
         if (size > 0) out[0] = '\0';
         return cgiFormNotFound;
@@ -265,7 +259,7 @@ int cgiFormFileName(const char *name, char *out, int size) {
 }
 
 int cgiFormFileContentType(const char *name, char *out, int size) {
-    FormEntry *e = find_entry(name);
+    FormEntry *e = cgiFindFormEntry(name);
     if (!e) {
         if (size > 0) out[0] = '\0';
         return cgiFormNotFound;
@@ -276,7 +270,7 @@ int cgiFormFileContentType(const char *name, char *out, int size) {
 }
 
 int cgiFormFileSize(const char *name, int *size) {
-    FormEntry *e = find_entry(name);
+    FormEntry *e = cgiFindFormEntry(name);
     if (!e) return cgiFormNotFound;
     if (!e->tempFileName[0]) return cgiFormNotAFile;
     if (size) *size = e->valueLength;
@@ -285,7 +279,7 @@ int cgiFormFileSize(const char *name, int *size) {
 
 int cgiFormFileOpen(const char *name, cgiFilePtr *handle) {
     *handle = nullptr;
-    FormEntry *e = find_entry(name);
+    FormEntry *e = cgiFindFormEntry(name);
     if (!e) return cgiFormNotFound;
     if (!e->tempFileName[0]) return cgiFormNotAFile;
     cgiFilePtr file = static_cast<cgiFilePtr>(malloc(sizeof(cgiFile)));

@@ -285,12 +285,6 @@ bool is_special_upload_path(const char *path) {
     return strcmp(path, "/1010") == 0 || strcmp(path, "/6082") == 0 || strcmp(path, "/2079") == 0;
 }
 
-FormEntry *find_entry(const char *name) {
-    for (FormEntry *e = cgiFormEntryList; e; e = e->next)
-        if (strcmp(e->name, name) == 0) return e;
-    return nullptr;
-}
-
 // The text after "param:" in the query, up to '&' or the end, at most 255 characters.
 std::string query_param_text() {
     const char *param = strstr(cgiQueryString, "param:");
@@ -302,6 +296,12 @@ std::string query_param_text() {
 }
 
 }  // namespace
+
+FormEntry *cgiFindFormEntry(const char *name) {
+    for (FormEntry *e = cgiFormEntryList; e; e = e->next)
+        if (strcmp(e->name, name) == 0) return e;
+    return nullptr;
+}
 
 int cgiParseMultipart() {
     if (cgiContentLength == 0) return cgiParseSuccess;
@@ -365,7 +365,7 @@ int cgiDealUpload() {
         const char *base = browser_name;
         for (const char *p = browser_name; *p; p++)
             if (*p == '/' || *p == '\\') base = p + 1;
-        FormEntry *file = find_entry("file");
+        FormEntry *file = cgiFindFormEntry("file");
         if (!file) return -1;
         if (strcmp(path, "/1019") == 0 || strcmp(path, "/oem") == 0) {
             argument = std::string(file->tempFileName) + " & " + cgiQueryString;

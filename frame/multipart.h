@@ -40,6 +40,9 @@ struct cgiFile {
 };
 typedef cgiFile *cgiFilePtr;
 
+// The first entry of that name, or null.
+FormEntry *cgiFindFormEntry(const char *name);
+
 int cgiParseMultipart();
 void cgiReleaseForm();
 int cgiDealUpload();
