@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/devroot.h"
+#include "platform/make_dirs.h"
 #include "platform/qvdb_internal.h"
 
 namespace {
@@ -382,11 +383,6 @@ void release_at_exit() {
         else readers.push_back(connection);
     }
     connections.connections.swap(readers);
-}
-
-void make_parent_dirs(const std::string &path) {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
 }
 
 // Opens the file (creating it and, only when that fails, its folders); null on failure.

@@ -3,6 +3,7 @@
 #include "tests/harness.h"
 
 #include "platform/devroot.h"
+#include "platform/make_dirs.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -27,13 +28,6 @@ namespace {
 
 const char *const kDeviceDirs[] = {"/tmp", "/dev/shm", "/var/run", "/var/log", "/mnt/nand/app", "/mnt/nand2",
                                    "/opt/app/www/webfile/json"};
-
-void make_dirs(const std::string &path) {
-    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        mkdir(path.substr(0, slash).c_str(), 0755);
-        if (slash == std::string::npos) break;
-    }
-}
 
 void remove_tree(const std::string &path) {
     struct stat st;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/make_dirs.h"
 #include "tools/nvrsimd/simd.h"
 
 namespace {
@@ -39,13 +40,7 @@ std::string device_file(const std::string &device_path) {
     return (root ? std::string(root) : std::string()) + device_path;
 }
 
-void make_device_dir(const std::string &device_dir) {
-    std::string real = device_file(device_dir);
-    for (size_t slash = real.find('/', 1);; slash = real.find('/', slash + 1)) {
-        mkdir(real.substr(0, slash).c_str(), 0755);
-        if (slash == std::string::npos) break;
-    }
-}
+void make_device_dir(const std::string &device_dir) { make_dirs(device_file(device_dir)); }
 
 int next_file_number() {
     static int number = 0;

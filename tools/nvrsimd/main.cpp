@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "platform/make_dirs.h"
 #include "tools/nvrsimd/simd.h"
 
 namespace {
@@ -29,11 +30,6 @@ const char kUsage[] =
     "  4014 as 9999 reply 00000000       answer with another reply code\n"
     "\n"
     "Stops cleanly on SIGTERM or SIGINT.\n";
-
-void make_parent_dirs(const std::string &path) {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
-}
 
 }  // namespace
 
