@@ -185,14 +185,6 @@ class FactoryOptionRoute : public RouteTest {
                         "printf '%s' \"$1\" > \"$dir/chip\"\n");
         chmod((bin_ + "/qvchip_update").c_str(), 0755);
         env["PATH"] = bin_ + ":" + (getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
-        setenv("NVR_ROOT", root.path().c_str(), 1);
-        nvr_devroot_reset();
-    }
-    void TearDown() override {
-        qvdb_close_all();  // the connections of this test's device root
-        unsetenv("NVR_ROOT");
-        nvr_devroot_reset();
-        RouteTest::TearDown();
     }
     void set_chip(const std::string &text) { root.write_file("/stand-in-bin/chip", text); }
     std::string chip() { return root.read_file("/stand-in-bin/chip"); }

@@ -23,19 +23,6 @@ std::string export_query(const std::string &fields) { return std::string("{") + 
 
 class LogsTest : public RouteTest {
   protected:
-    // The simulated daemon writes its export files beneath the device root it finds in NVR_ROOT.
-    void SetUp() override {
-        RouteTest::SetUp();
-        setenv("NVR_ROOT", root.path().c_str(), 1);
-        nvr_devroot_reset();
-    }
-    void TearDown() override {
-        qvdb_close_all();
-        unsetenv("NVR_ROOT");
-        nvr_devroot_reset();
-        RouteTest::TearDown();
-    }
-
     static OperationLogRecord record(int main_type, int64_t sub, int parameter, const std::string &ip,
                                      const std::string &user, int32_t time_stamp = 1767225600) {
         OperationLogRecord r;

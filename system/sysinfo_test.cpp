@@ -11,19 +11,6 @@ namespace {
 
 class SysinfoTest : public RouteTest {
   protected:
-    // The test reads and prepares the device's database beneath the same root.
-    void SetUp() override {
-        RouteTest::SetUp();
-        qvdb_close_all();
-        setenv("NVR_ROOT", root.path().c_str(), 1);
-        nvr_devroot_reset();
-    }
-    void TearDown() override {
-        qvdb_close_all();
-        unsetenv("NVR_ROOT");
-        nvr_devroot_reset();
-        RouteTest::TearDown();
-    }
     std::string param(const char *key) {
         qvdb_close_all();
         char value[128];

@@ -18,18 +18,6 @@ constexpr const char kTestSettingsDb[] = "/mnt/nand/app/qvdb.db";
 
 class AccountRouteTest : public RouteTest {
   protected:
-    void SetUp() override {
-        RouteTest::SetUp();
-        setenv("NVR_ROOT", root.path().c_str(), 1);
-        nvr_devroot_reset();
-    }
-    void TearDown() override {
-        qvdb_close_all();  // the connections of this test's device root
-        unsetenv("NVR_ROOT");
-        nvr_devroot_reset();
-        RouteTest::TearDown();
-    }
-
     // Stores an account in slot `id` with every right set to its position (1 to 20).
     UserRecord store_user(int id, const std::string &name, const std::string &password, int type) {
         UserRecord user;

@@ -8,17 +8,6 @@ namespace {
 
 class WebFilesTest : public RouteTest {
   protected:
-    // The simulated daemon writes its archive beneath the device root it finds in NVR_ROOT.
-    void SetUp() override {
-        RouteTest::SetUp();
-        setenv("NVR_ROOT", root.path().c_str(), 1);
-        nvr_devroot_reset();
-    }
-    void TearDown() override {
-        unsetenv("NVR_ROOT");
-        nvr_devroot_reset();
-        RouteTest::TearDown();
-    }
     static Bytes diagnosis_reply(int status, const std::string &path) {
         Bytes reply = le_words({0, status});
         reply.resize(8 + 256, 0);

@@ -2,6 +2,7 @@
 // a web server runs it.
 #include "tests/harness.h"
 
+#include "core/qvdb.h"
 #include "platform/devroot.h"
 #include "platform/make_dirs.h"
 
@@ -193,7 +194,8 @@ Bytes le_words(std::initializer_list<int32_t> values) {
     return out;
 }
 
-// The in-process daemon writes its files (exports, archives) beneath the test's device root.
+// The test process works beneath the test's device root too: the in-process daemon writes its
+// files (exports, archives) there, and a test reads or prepares the databases there.
 void RouteTest::SetUp() {
     setenv("NVR_ROOT", root.path().c_str(), 1);
     nvr_devroot_reset();
@@ -201,6 +203,7 @@ void RouteTest::SetUp() {
 }
 
 void RouteTest::TearDown() {
+    qvdb_close_all();  // connections the test itself opened beneath this root
     daemon.stop();
     unsetenv("NVR_ROOT");
     nvr_devroot_reset();
