@@ -6,18 +6,11 @@
 #include <openssl/sha.h>
 #include <string.h>
 
+#include "platform/qvstd.h"
+
 namespace {
 
 const char kUrlAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-
-int sextet(char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '-' || c == '+') return 62;
-    if (c == '_' || c == '/') return 63;
-    return -1;
-}
 
 // SHA-256 of the key text, cut at 32 characters.
 void package_key(const char *key, unsigned char digest[SHA256_DIGEST_LENGTH]) {
@@ -86,24 +79,8 @@ int base64EncodeUrl(const unsigned char *data, int length, char *out, int out_si
 }
 
 int base64DecodeUrl(const char *text, unsigned char *out, int out_size) {
-    if (!text || !out || out_size < 0) return -1;
-    size_t length = strlen(text);
-    while (length > 0 && text[length - 1] == '=') length--;
-    if (length % 4 == 1) return -1;
-    int o = 0;
-    unsigned value = 0;
-    int bits = 0;
-    for (size_t i = 0; i < length; i++) {
-        int s = sextet(text[i]);
-        if (s < 0) return -1;
-        value = (value << 6) | static_cast<unsigned>(s);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            if (o >= out_size) return -1;
-            out[o++] = static_cast<unsigned char>((value >> bits) & 0xFF);
-        }
-    }
-    if (o < out_size) out[o] = '\0';
-    return o;
+    if (!text) return -1;
+    int length = qv_base64_decode_ex(text, static_cast<int>(strlen(text)), out, out_size, 1);
+    if (length >= 0 && length < out_size) out[length] = '\0';
+    return length;
 }

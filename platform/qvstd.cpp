@@ -65,12 +65,12 @@ int hex_value(char c) {
     return -1;
 }
 
-int base64_value(char c) {
+int base64_value(char c, bool url_safe_too) {
     if (c >= 'A' && c <= 'Z') return c - 'A';
     if (c >= 'a' && c <= 'z') return c - 'a' + 26;
     if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
+    if (c == '+' || (url_safe_too && c == '-')) return 62;
+    if (c == '/' || (url_safe_too && c == '_')) return 63;
     return -1;
 }
 
@@ -200,6 +200,10 @@ int get_url_decode(const char *text, char *out, int out_size) {
 }
 
 int qv_base64_decode(const char *text, int length, unsigned char *out, int out_size) {
+    return qv_base64_decode_ex(text, length, out, out_size, 0);
+}
+
+int qv_base64_decode_ex(const char *text, int length, unsigned char *out, int out_size, int url_safe_too) {
     if (!text || length < 0 || !out || out_size < 0) return -1;
     int o = 0;
     unsigned value = 0;
@@ -213,7 +217,7 @@ int qv_base64_decode(const char *text, int length, unsigned char *out, int out_s
             padding = true;
             continue;
         }
-        int s = base64_value(c);
+        int s = base64_value(c, url_safe_too != 0);
         if (s < 0 || padding) return -1;  // nothing but padding may follow padding
         sextets++;
         value = (value << 6) | static_cast<unsigned>(s);

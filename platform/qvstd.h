@@ -33,5 +33,7 @@ int get_url_decode(const char *text, char *out, int out_size);
 // Decodes standard Base64 (A-Z a-z 0-9 '+' '/', '=' padding; line breaks and blanks are skipped).
 // The byte count, or -1 for text that is not Base64 or does not fit.
 int qv_base64_decode(const char *text, int length, unsigned char *out, int out_size);
+// The same, also taking the URL-safe letters '-' and '_' when url_safe_too is non-zero.
+int qv_base64_decode_ex(const char *text, int length, unsigned char *out, int out_size, int url_safe_too);
 
 #endif
