@@ -114,7 +114,11 @@ bool read_target_item(json_object *array, size_t index, bool objects, const char
     return values[0] >= 0;
 }
 
-int white_list_from_json(int channel, WhiteLedList *list, json_object *request, const char *key) {
+// Decodes the key's array into a target list: cleared, the event channel set in entry 0 (so an
+// empty array stores an empty list), then at most 16 valid items, each stored by `store`.
+template <typename List, typename Store>
+int target_list_from_json(int channel, List *list, json_object *request, const char *key, const char *second_key,
+                          const char *third_key, Store store) {
     if (!list || !key) return -1;
     json_object *array = json_get_typed(request, key, json_type_array);
     if (!array) return -1;
@@ -124,11 +128,17 @@ int white_list_from_json(int channel, WhiteLedList *list, json_object *request, 
     size_t length = json_object_array_length(array);
     for (size_t i = 0; i < length && list->count < kQvdbListEntries; i++) {
         int values[3];
-        if (!read_target_item(array, i, objects, "mode", "time", values)) continue;
-        WhiteLedTarget &target = list->entry[list->count++];
-        target = {channel, values[0], values[1], values[2]};
+        if (read_target_item(array, i, objects, second_key, third_key, values))
+            store(list->entry[list->count++], values);
     }
     return 0;
+}
+
+int white_list_from_json(int channel, WhiteLedList *list, json_object *request, const char *key) {
+    return target_list_from_json(channel, list, request, key, "mode", "time",
+                                 [channel](WhiteLedTarget &target, const int values[3]) {
+                                     target = {channel, values[0], values[1], values[2]};
+                                 });
 }
 
 json_object *white_list_json(const WhiteLedList &list) {
@@ -270,22 +280,12 @@ json_object *get_warning_light_params_json_object(int channel, const char *table
 }
 
 int get_warning_light_params_by_json(int channel, WarningLightList *list, json_object *request, const char *key) {
-    if (!list || !key) return -1;
-    json_object *array = json_get_typed(request, key, json_type_array);
-    if (!array) return -1;
-    memset(list, 0, sizeof *list);
-    list->entry[0].channel = channel;
-    bool objects = items_are_objects(array);
-    size_t length = json_object_array_length(array);
-    for (size_t i = 0; i < length && list->count < kQvdbListEntries; i++) {
-        int values[3];
-        if (!read_target_item(array, i, objects, "time", nullptr, values)) continue;
-        WarningLightTarget &target = list->entry[list->count++];
-        target.channel = channel;
-        target.chnid = values[0];
-        target.time = values[1];
-    }
-    return 0;
+    return target_list_from_json(channel, list, request, key, "time", nullptr,
+                                 [channel](WarningLightTarget &target, const int values[3]) {
+                                     target.channel = channel;
+                                     target.chnid = values[0];
+                                     target.time = values[1];
+                                 });
 }
 
 // ----- HTTP target -----
