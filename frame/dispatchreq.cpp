@@ -30,6 +30,16 @@ bool copy_path_info(char (&path)[kPathBufferSize]) {
     return path[0] != '\0';
 }
 
+// Path equality without a library call: removal compares every live slot with every route of
+// a module at each process exit, and most pairs differ within the first characters.
+inline bool same_path(const char *a, const char *b) {
+    for (size_t i = 0; i < sizeof(WebRes::path); i++) {
+        if (a[i] != b[i]) return false;
+        if (a[i] == '\0') return true;
+    }
+    return true;
+}
+
 }  // namespace
 
 int WebResRegister(const WebRes *routes, int count) {
@@ -53,7 +63,7 @@ int WebResUnregister(const WebRes *routes, int count) {
     for (int slot = 0; slot < kRouteSlots; slot++) {
         if (!g_in_use[slot]) continue;
         for (int i = 0; i < count; i++) {
-            if (strcmp(g_slots[slot].path, routes[i].path) == 0) {
+            if (same_path(g_slots[slot].path, routes[i].path)) {
                 memset(&g_slots[slot], 0, sizeof g_slots[slot]);
                 g_in_use[slot] = 0;
                 g_live_count--;
