@@ -35,8 +35,8 @@
 // the table name; a further name adds no table to the file. A table of any other shape is a
 // physical table of its own name.
 //
-// Supported field types: int32_t, uint32_t, int64_t, uint64_t (INTEGER columns), char[N]
-// (TEXT, at most N - 1 characters) and, in records of a shape of their own, int32_t[N] arrays,
+// Supported field types: int32_t, uint32_t, int64_t, uint64_t (INTEGER columns), double (REAL),
+// char[N] (TEXT, at most N - 1 characters) and, in records of a shape of their own, int32_t[N] arrays,
 // stored as child rows of the table TABLE_COLUMN (key, idx, value; one row per non-zero
 // element). Registration only links a static object into a list; the schema version is a
 // checksum of the physical tables, so a new table or column upgrades older database files the
@@ -63,7 +63,7 @@ constexpr int kQvdbChannels = 64;
 // Which file a table lives in.
 enum QvdbFile : uint8_t { kQvdbSettings = 0, kQvdbAnpr = 1, kQvdbOem = 2 };
 
-enum class QvdbType : uint8_t { Int32, UInt32, Int64, Text, Int32Array };
+enum class QvdbType : uint8_t { Int32, UInt32, Int64, Text, Int32Array, Double };
 
 // One stored field of a record: column name, byte offset, type, byte size.
 struct QvdbField {
@@ -90,6 +90,10 @@ struct QvdbTypeOf<int64_t> {
 template <>
 struct QvdbTypeOf<uint64_t> {
     static constexpr QvdbType value = QvdbType::Int64;
+};
+template <>
+struct QvdbTypeOf<double> {
+    static constexpr QvdbType value = QvdbType::Double;
 };
 template <size_t N>
 struct QvdbTypeOf<char[N]> {
@@ -127,29 +131,37 @@ struct QvdbShape {
     const char *extra_column;  // optional second key passed as an argument; null: none
     int extra_limit;           // valid second keys 0 .. extra_limit - 1
     int slot_limit;            // lists: entries per owner
+    // Records: the factory values of key (and second key) in a zeroed record whose key fields are
+    // set; null when a factory row is all zeros.
+    void (*factory_fill)(void *record, int key, int extra);
 };
 
 constexpr QvdbShape qvdb_record_shape(QvdbFile file, size_t size, const QvdbField *fields, uint32_t count,
                                       const char *key_column, int key_limit, int factory_rows) {
     return QvdbShape{QvdbLayout::Record, file, static_cast<uint32_t>(size), fields, count, key_column, key_limit,
-                     factory_rows, nullptr, 0, 0};
+                     factory_rows, nullptr, 0, 0, nullptr};
 }
 constexpr QvdbShape qvdb_record_shape_ex(QvdbFile file, size_t size, const QvdbField *fields, uint32_t count,
                                          const char *key_column, int key_limit, int factory_rows,
                                          const char *extra_column, int extra_limit) {
     return QvdbShape{QvdbLayout::Record, file, static_cast<uint32_t>(size), fields, count, key_column, key_limit,
-                     factory_rows, extra_column, extra_limit, 0};
+                     factory_rows, extra_column, extra_limit, 0, nullptr};
+}
+// The same shape whose factory rows are filled by fill (a record shape with factory rows).
+constexpr QvdbShape qvdb_with_factory(QvdbShape shape, void (*fill)(void *record, int key, int extra)) {
+    shape.factory_fill = fill;
+    return shape;
 }
 constexpr QvdbShape qvdb_list_shape(QvdbFile file, size_t entry_size, const QvdbField *fields, uint32_t count,
                                     const char *owner_column, int owner_limit, int slot_limit,
                                     const char *extra_column = nullptr, int extra_limit = 0) {
     return QvdbShape{QvdbLayout::List, file, static_cast<uint32_t>(entry_size), fields, count, owner_column,
-                     owner_limit, 0, extra_column, extra_limit, slot_limit};
+                     owner_limit, 0, extra_column, extra_limit, slot_limit, nullptr};
 }
 constexpr QvdbShape qvdb_schedule_shape(const char *extra_column = nullptr, int extra_limit = 0,
                                         QvdbFile file = kQvdbSettings) {
     return QvdbShape{QvdbLayout::Schedule, file, 0, nullptr, 0, "channel", kQvdbChannels, 0,
-                     extra_column, extra_limit, 0};
+                     extra_column, extra_limit, 0, nullptr};
 }
 
 // A named table of a shape. Constructing one registers it (a static object in any file).

@@ -81,6 +81,7 @@ uint32_t table_checksum(const char *name, const QvdbShape &shape) {
     hash = fnv_text(hash, shape.extra_column);
     hash = fnv_int(hash, shape.factory_rows);
     hash = fnv_int(hash, shape.extra_limit);
+    hash = fnv_int(hash, shape.factory_fill != nullptr);
     for (uint32_t i = 0; i < shape.field_count; i++) {
         hash = fnv_text(hash, shape.fields[i].column);
         hash = fnv_int(hash, static_cast<int>(shape.fields[i].type));
@@ -100,7 +101,9 @@ std::string ddl_name(const char *name) {
     return name;
 }
 
-const char *sql_type(QvdbType type) { return type == QvdbType::Text ? "TEXT" : "INTEGER"; }
+const char *sql_type(QvdbType type) {
+    return type == QvdbType::Text ? "TEXT" : type == QvdbType::Double ? "REAL" : "INTEGER";
+}
 
 // A literal zero value of the column type.
 const char *zero_value(QvdbType type) { return type == QvdbType::Text ? "''" : "0"; }
@@ -284,6 +287,8 @@ bool insert_factory_rows(QvdbConnection *connection, const QvdbTable &table) {
             if (shape.extra_column) sqlite3_bind_int(insert.get(), index++, extra);
             sqlite3_bind_int(insert.get(), index, row);
             if (!insert.run()) return false;
+            bool inserted = sqlite3_changes(connection->handle) > 0;
+            if (inserted && !qvdb_store_factory_record(connection, table, row, extra)) return false;
         }
     }
     return true;
@@ -658,7 +663,11 @@ void qvdb_set_field_int(const QvdbField &field, void *record, int64_t value) {
 }
 
 void qvdb_bind_field(sqlite3_stmt *statement, int index, const QvdbField &field, const void *record) {
-    if (field.type == QvdbType::Text) {
+    if (field.type == QvdbType::Double) {
+        double value;
+        memcpy(&value, static_cast<const char *>(record) + field.offset, sizeof value);
+        sqlite3_bind_double(statement, index, value);
+    } else if (field.type == QvdbType::Text) {
         const char *text = static_cast<const char *>(record) + field.offset;
         sqlite3_bind_text(statement, index, text, static_cast<int>(strnlen(text, field.size)), SQLITE_TRANSIENT);
     } else {
@@ -667,7 +676,10 @@ void qvdb_bind_field(sqlite3_stmt *statement, int index, const QvdbField &field,
 }
 
 void qvdb_load_field(sqlite3_stmt *statement, int index, const QvdbField &field, void *record) {
-    if (field.type == QvdbType::Text) {
+    if (field.type == QvdbType::Double) {
+        double value = sqlite3_column_double(statement, index);
+        memcpy(static_cast<char *>(record) + field.offset, &value, sizeof value);
+    } else if (field.type == QvdbType::Text) {
         char *text = static_cast<char *>(record) + field.offset;
         memset(text, 0, field.size);
         const unsigned char *value = sqlite3_column_text(statement, index);

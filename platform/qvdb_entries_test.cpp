@@ -1,5 +1,6 @@
 // Database library: array fields as child rows, second keys, single PTZ linkage entries and the
 // indexed HTTP target batch.
+#include <stdio.h>
 #include <string.h>
 
 #include <memory>
@@ -220,6 +221,57 @@ TEST_F(DeclaredKinds, AFewDeclarativeLinesGiveTheWholeFamily) {
     EXPECT_STREQ(read->day[1].period[2].startTime, "10:00");
     EXPECT_EQ(write_baz_schedule(QVDB_ANPR_PATH, schedule.get(), 5, 9), -1);
     EXPECT_EQ(write_baz_schedule(QVDB_PATH, schedule.get(), 5, 1), -1);  // the table is in the other file
+}
+
+}  // namespace
+
+namespace {
+
+// A test-only kind with a floating-point field and factory values other than zero.
+struct PlacedRecord {
+    int32_t id;
+    int32_t shown;
+    double x;
+    char label[16];
+};
+void fill_placed(void *record, int key, int extra) {
+    PlacedRecord *placed = static_cast<PlacedRecord *>(record);
+    placed->shown = 1;
+    placed->x = 0.25 * key + extra;
+    snprintf(placed->label, sizeof placed->label, "P%d", key + 1);
+}
+const QvdbField kPlacedFields[] = {
+    QVDB_FIELD(PlacedRecord, id, "id"),
+    QVDB_FIELD(PlacedRecord, shown, "shown"),
+    QVDB_FIELD(PlacedRecord, x, "x"),
+    QVDB_FIELD(PlacedRecord, label, "label"),
+};
+const QvdbShape kPlacedShape = qvdb_with_factory(
+    qvdb_record_shape_ex(kQvdbAnpr, sizeof(PlacedRecord), QVDB_FIELDS(kPlacedFields), "id", 4, 4, "mode", 2),
+    fill_placed);
+QVDB_TABLE(kPlacedTable, "test_placed_records", kPlacedShape);
+
+using FactoryValues = DbTest;
+
+TEST_F(FactoryValues, FactoryRowsCarryTheirValuesAndDoublesRoundTrip) {
+    PlacedRecord loaded{};
+    ASSERT_EQ(qvdb_read_record(QVDB_ANPR_PATH, kPlacedTable, &loaded, 3, 1), 0);
+    EXPECT_EQ(loaded.id, 3);
+    EXPECT_EQ(loaded.shown, 1);
+    EXPECT_DOUBLE_EQ(loaded.x, 1.75);
+    EXPECT_STREQ(loaded.label, "P4");
+
+    PlacedRecord stored{};
+    stored.id = 2;
+    stored.x = -1234.5678901234;
+    strcpy(stored.label, "moved");
+    ASSERT_EQ(qvdb_write_record(QVDB_ANPR_PATH, kPlacedTable, &stored, 0), 0);
+    // Reopening does not bring factory values back over a stored record.
+    qvdb_close_all();
+    ASSERT_EQ(qvdb_init_file(QVDB_ANPR_PATH), 0);
+    ASSERT_EQ(qvdb_read_record(QVDB_ANPR_PATH, kPlacedTable, &loaded, 2, 0), 0);
+    EXPECT_EQ(memcmp(&stored, &loaded, sizeof stored), 0);
+    EXPECT_EQ(loaded.shown, 0);
 }
 
 }  // namespace

@@ -76,6 +76,8 @@ int64_t qvdb_field_int(const QvdbField &field, const void *record);
 void qvdb_set_field_int(const QvdbField &field, void *record, int64_t value);
 // Binds the field's value of the record to parameter index (1-based).
 void qvdb_bind_field(sqlite3_stmt *statement, int index, const QvdbField &field, const void *record);
+// Replaces the row of key (and second key) with the shape's factory record (factory_fill).
+bool qvdb_store_factory_record(QvdbConnection *connection, const QvdbTable &table, int key, int extra);
 // Copies result column index into the record's field (texts cut to the field, NUL-filled).
 void qvdb_load_field(sqlite3_stmt *statement, int index, const QvdbField &field, void *record);
 

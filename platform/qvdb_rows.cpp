@@ -274,6 +274,18 @@ void copy_column_text(sqlite3_stmt *statement, int index, char *out, size_t size
 
 }  // namespace
 
+bool qvdb_store_factory_record(QvdbConnection *connection, const QvdbTable &table, int key, int extra) {
+    const QvdbShape &shape = *table.shape;
+    const QvdbField *key_field = qvdb_find_field(shape, shape.key_column);
+    if (!shape.factory_fill || !key_field) return true;
+    std::vector<unsigned char> record(shape.size, 0);
+    qvdb_set_field_int(*key_field, record.data(), key);
+    shape.factory_fill(record.data(), key, extra);
+    qvdb_set_field_int(*key_field, record.data(), key);
+    QvdbStatement insert(connection, replace_record_sql(table));
+    return insert && replace_record(connection, table, insert, record.data(), extra);
+}
+
 // ----- records -----
 
 int qvdb_read_record(const char *db, const QvdbTable &table, void *record, int key, int extra) {
@@ -340,7 +352,8 @@ int qvdb_copy_record(const char *db, const QvdbTable &table, const void *record,
 // An integer column of the shape (not the key, not an array), or null.
 const QvdbField *integer_field(const QvdbShape &shape, const char *column) {
     const QvdbField *field = qvdb_find_field(shape, column);
-    return field && field->type != QvdbType::Text && !is_array(*field) ? field : nullptr;
+    return field && field->type != QvdbType::Text && field->type != QvdbType::Double && !is_array(*field) ? field
+                                                                                                       : nullptr;
 }
 
 int qvdb_read_record_by_text(const char *db, const QvdbTable &table, void *record, const char *column,
@@ -402,7 +415,8 @@ int qvdb_set_column_int(const char *db, const QvdbTable &table, const char *colu
                         const char *key_column) {
     const QvdbShape &shape = *table.shape;
     const QvdbField *field = qvdb_find_field(shape, column);
-    if (!field || field->type == QvdbType::Text || is_array(*field) || !key_column || strcmp(key_column, shape.key_column) != 0 ||
+    if (!field || field->type == QvdbType::Text || field->type == QvdbType::Double || is_array(*field) || !key_column ||
+        strcmp(key_column, shape.key_column) != 0 ||
         is_key_field(shape, *field))
         return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);

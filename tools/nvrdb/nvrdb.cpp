@@ -152,6 +152,10 @@ json_object *fields_json(const QvdbShape &shape, const void *record) {
             uint32_t number;
             memcpy(&number, at, sizeof number);
             value = json_object_new_int64(number);
+        } else if (field.type == QvdbType::Double) {
+            double number;
+            memcpy(&number, at, sizeof number);
+            value = json_object_new_double(number);
         } else {
             int64_t number;
             memcpy(&number, at, sizeof number);
