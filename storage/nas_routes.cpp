@@ -64,33 +64,6 @@ DiskEntry share_entry(int port, int type, const ShareTexts &texts) {
     return disk;
 }
 
-// The integer ports among the first min(num, length, 33) items of "port".
-class PortItems {
-  public:
-    explicit PortItems(json_object *request) : array_(json_get_typed(request, "port", json_type_array)) {
-        int num = json_int_or(request, "num", 0);
-        size_t length = array_ ? json_object_array_length(array_) : 0;
-        if (length > static_cast<size_t>(kPortListPorts)) length = kPortListPorts;
-        limit_ = num <= 0 ? 0 : (static_cast<size_t>(num) < length ? static_cast<size_t>(num) : length);
-    }
-    // The next integer port and its position; false at the end.
-    bool next(int *port, size_t *position) {
-        while (index_ < limit_) {
-            json_object *item = json_object_array_get_idx(array_, index_++);
-            if (!json_object_is_type(item, json_type_int)) continue;
-            *port = json_object_get_int(item);
-            *position = index_ - 1;
-            return true;
-        }
-        return false;
-    }
-
-  private:
-    json_object *array_;
-    size_t limit_ = 0;
-    size_t index_ = 0;
-};
-
 void append_port(PortList *list, int port) {
     if (list->count >= 0 && list->count < kPortListPorts) list->port[list->count++] = port;
 }
@@ -136,7 +109,7 @@ int on_del_disk_nas(const char *arg) {
     std::vector<DiskEntry> removed;
     int port = 0;
     size_t position = 0;
-    for (PortItems items(request); items.next(&port, &position);) {
+    for (PortItems items(request, kPortListPorts); items.next(&port, &position);) {
         append_port(&list, port);
         removed.push_back(stored_disk(port));
     }
@@ -160,7 +133,7 @@ int on_add_disk_nas_list(const char *arg) {
     int port = 0;
     size_t i = 0;
     DbTransaction transaction(QVDB_PATH);
-    for (PortItems items(request); items.next(&port, &i);) {
+    for (PortItems items(request, kPortListPorts); items.next(&port, &i);) {
         if (!valid_share_port(port)) continue;
         ShareTexts texts = {array_text(request, "vendor", i), array_text(request, "address", i),
                             array_text(request, "directory", i), array_text(request, "userName", i),

@@ -5,10 +5,29 @@
 #include <ctype.h>
 #include <errno.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "core/ipc.h"
 #include "core/json_util.h"
 #include "frame/dispatchreq.h"
+
+PortItems::PortItems(json_object *request, size_t capacity) : array_(json_get_typed(request, "port", json_type_array)) {
+    int num = json_int_or(request, "num", 0);
+    size_t length = array_ ? json_object_array_length(array_) : 0;
+    if (length > capacity) length = capacity;
+    limit_ = num <= 0 ? 0 : (static_cast<size_t>(num) < length ? static_cast<size_t>(num) : length);
+}
+
+bool PortItems::next(int *port, size_t *position) {
+    while (index_ < limit_) {
+        json_object *item = json_object_array_get_idx(array_, index_++);
+        if (!json_object_is_type(item, json_type_int)) continue;
+        *port = json_object_get_int(item);
+        *position = index_ - 1;
+        return true;
+    }
+    return false;
+}
 
 bool parse_decimal(const char *text, long *value) {
     if (!text || !value) return false;
@@ -24,6 +43,10 @@ bool parse_decimal(const char *text, long *value) {
 
 bool storage_read_int(json_object *request, const char *key, int *out) {
     return on_cgi_get_int_from_json(request, key, out) == 0;
+}
+
+json_object *storage_field_text(const char *field, size_t size) {
+    return json_object_new_string_len(field, static_cast<int>(strnlen(field, size)));
 }
 
 void storage_notify(int code, const void *payload, int length) {

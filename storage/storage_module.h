@@ -4,6 +4,7 @@
 #define NVR_STORAGE_STORAGE_MODULE_H
 
 #include <json-c/json.h>
+#include <stddef.h>
 #include <stdint.h>
 
 #include <atomic>
@@ -65,11 +66,26 @@ extern std::atomic<bool> g_format_succeeded;
 constexpr int kNoStorageResult = INT32_MIN;
 extern std::atomic<int> g_storage_result;
 
+// The integer items among the first min("num", length, capacity) items of the request's "port"
+// array, with their positions; other items are skipped.
+class PortItems {
+  public:
+    PortItems(json_object *request, size_t capacity);
+    bool next(int *port, size_t *position);  // false at the end
+
+  private:
+    json_object *array_;
+    size_t limit_ = 0;
+    size_t index_ = 0;
+};
+
 // Helpers of the storage handlers.
 // A whole decimal number (optional sign, digits, nothing else); false otherwise.
 bool parse_decimal(const char *text, long *value);
 // An integer key; false when missing or not a number.
 bool storage_read_int(json_object *request, const char *key, int *out);
+// A fixed text field of a record or reply as a JSON string: up to its first NUL, never past its size.
+json_object *storage_field_text(const char *field, size_t size);
 // Sends without waiting.
 void storage_notify(int code, const void *payload, int length);
 // Sends, waits, and answers the error of the kind when no reply came; true when answered.

@@ -48,10 +48,6 @@ int answer_json_error() {
     return 0;
 }
 
-json_object *field_string(const char *field, size_t size) {
-    return json_object_new_string_len(field, static_cast<int>(strnlen(field, size)));
-}
-
 // {key: first word}.
 int answer_first_word(const StorageReplyView &reply, const char *key) {
     json_object *object = json_object_new_object();
@@ -106,9 +102,9 @@ int mebibytes(uint64_t bytes) { return static_cast<int32_t>(static_cast<uint32_t
 json_object *disk_object(const StorageRecord &disk) {
     json_object *object = json_object_new_object();
     json_add_int(object, "portId", disk.port);
-    json_object_object_add(object, "vendorName", field_string(disk.vendor, sizeof disk.vendor));
-    json_object_object_add(object, "address", field_string(disk.address, sizeof disk.address));
-    json_object_object_add(object, "directory", field_string(disk.directory, sizeof disk.directory));
+    json_object_object_add(object, "vendorName", storage_field_text(disk.vendor, sizeof disk.vendor));
+    json_object_object_add(object, "address", storage_field_text(disk.address, sizeof disk.address));
+    json_object_object_add(object, "directory", storage_field_text(disk.directory, sizeof disk.directory));
     json_add_int(object, "totalSize", mebibytes(disk.total_size));
     json_add_int(object, "usedSize", mebibytes(disk.used_size));
     json_add_int(object, "freeSize", mebibytes(disk.free_size));
@@ -264,7 +260,7 @@ int on_get_quota_info_cb(const StorageReplyView &reply) {
     json_object_object_add(object, "quota_array", quotas);
     json_object *channels = json_object_new_array();
     for (const DiskGroupEntry &group : g_storage_context.groups)
-        json_object_array_add(channels, field_string(group.channel, sizeof group.channel));
+        json_object_array_add(channels, storage_field_text(group.channel, sizeof group.channel));
     json_object_object_add(object, "channel", channels);
     json_object *disks = json_object_new_array();
     for (int port = 1; port <= kDiskPorts; port++) {
@@ -288,7 +284,7 @@ int on_get_esata_auto_backup_status_cb(const StorageReplyView &reply) {
     json_object *object = json_object_new_object();
     json_add_int(object, "status", progress.status);
     json_add_text(object, "percent", percent);
-    json_object_object_add(object, "last_time", field_string(progress.last_time, sizeof progress.last_time));
+    json_object_object_add(object, "last_time", storage_field_text(progress.last_time, sizeof progress.last_time));
     json_add_int(object, "capacity", progress.capacity);
     return answer_json(object);
 }

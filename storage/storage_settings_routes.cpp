@@ -14,21 +14,13 @@ namespace {
 
 constexpr int kEsataPortLimit = 36;
 
-json_object *field_string(const char *field, size_t size) {
-    return json_object_new_string_len(field, static_cast<int>(strnlen(field, size)));
-}
-
 // The last integer item among the first min(num, length) items of "port"; false when none.
 bool last_port(json_object *request, int32_t *port) {
-    json_object *ports = json_get_typed(request, "port", json_type_array);
-    int num = json_int_or(request, "num", 0);
-    size_t length = ports ? json_object_array_length(ports) : 0;
-    size_t limit = num <= 0 ? 0 : (static_cast<size_t>(num) < length ? static_cast<size_t>(num) : length);
     bool found = false;
-    for (size_t i = 0; i < limit; i++) {
-        json_object *item = json_object_array_get_idx(ports, i);
-        if (!json_object_is_type(item, json_type_int)) continue;
-        *port = json_object_get_int(item);
+    int value = 0;
+    size_t position = 0;
+    for (PortItems items(request, SIZE_MAX); items.next(&value, &position);) {
+        *port = value;
         found = true;
     }
     return found;
@@ -165,8 +157,8 @@ int on_get_esata_auto_backup_info(const char *) {
     json_add_int(answer, "streamType", settings.streamType);
     json_add_int(answer, "fileType", settings.fileType);
     json_add_int(answer, "recycle", settings.recycle);
-    json_object_object_add(answer, "channel", field_string(settings.channel, sizeof settings.channel));
-    json_object_object_add(answer, "backupTime", field_string(settings.backupTime, sizeof settings.backupTime));
+    json_object_object_add(answer, "channel", storage_field_text(settings.channel, sizeof settings.channel));
+    json_object_object_add(answer, "backupTime", storage_field_text(settings.backupTime, sizeof settings.backupTime));
     json_add_int(answer, "device", settings.device);
     json_add_int(answer, "port", settings.port);
     return cgi_answer_json(answer, kJson);
