@@ -255,11 +255,14 @@ TEST_F(OsdRoutes, CameraOverlaySet) {
         {__LINE__, le_words({-1}), "Content-type: text/plain\r\n\r\nNO_SUPPORT"},
         {__LINE__, le_words({5}), "Content-type: text/plain\r\n\r\nERROR"},
         {__LINE__, Bytes{0, 0, 0}, kTextError},
+        {__LINE__, Bytes(), kTextError},
     };
     for (const Case &c : cases) {
         daemon.script(3210, sim_one_reply(c.reply));
         EXPECT_EQ(post_json("/6996", body).output, c.output) << "line " << c.line;
     }
+    daemon.script(3210, SimScript{{0, -1, le_words({0})}, {5, -1, le_words({-1})}});
+    EXPECT_EQ(post_json("/6996", body).output, kOk);
     forget_requests();
     for (const char *bad : {"{\"ch\":64,\"enable_text\":1,\"text_name\":\"a\",\"textpos\":1,\"enable_date\":1,"
                             "\"datepos\":1,\"dateformat\":1,\"fontSize\":1}",
@@ -346,17 +349,18 @@ TEST_F(OsdRoutes, SmallWaitedRoutes) {
         std::string answer;  // with the canned reply
         int short_length;    // a reply of this many bytes is too short
         std::string short_answer;
+        std::string timeout_answer;  // an empty reply is no reply
     } cases[] = {
-        {__LINE__, "/6198", "{\"chnid\":3,\"maskid\":2}", 3353, le_words({3, 2}), json + "{\"res\":0}", 3, kJsonError},
-        {__LINE__, "/6116", "{\"id\":3}", 2503, le_words({3}), json + "{\"result\":1}", 3, kTextError},
+        {__LINE__, "/6198", "{\"chnid\":3,\"maskid\":2}", 3353, le_words({3, 2}), json + "{\"res\":0}", 3, kJsonError, kJsonError},
+        {__LINE__, "/6116", "{\"id\":3}", 2503, le_words({3}), json + "{\"result\":1}", 3, kTextError, kTextError},
         {__LINE__, "/6130", "{\"id\":3}", 3232, le_words({3}),
-         json + "{\"chnid\":3,\"result\":0,\"fishmount\":1,\"fishdisplay\":2,\"fishcorrect\":1}", 19, kTextError},
+         json + "{\"chnid\":3,\"result\":0,\"fishmount\":1,\"fishdisplay\":2,\"fishcorrect\":1}", 19, kTextError, kTextError},
         {__LINE__, "/6131", "{\"chnid\":3,\"fishmount\":1,\"fishdisplay\":2,\"fishcorrect\":4}", 3231,
-         le_words({3, 1, 2, 4, 0}), text + "OK", 3, text + "FAILED"},
+         le_words({3, 1, 2, 4, 0}), text + "OK", 3, text + "FAILED", kJsonError},
         {__LINE__, "/6196", "{" + camera + "}", 3373, fisheye_check,
-         json + "{\"support\":1,\"transfer\":1,\"install\":0,\"display\":2,\"streamCnt\":2}", 19, kJsonError},
+         json + "{\"support\":1,\"transfer\":1,\"install\":0,\"display\":2,\"streamCnt\":2}", 19, kJsonError, kJsonError},
         {__LINE__, "/6197", "{" + camera + ",\"transfer\":1,\"install\":2,\"display\":3}", 3374, fisheye_set,
-         json + "{\"res\":0}", 3, kJsonError},
+         json + "{\"res\":0}", 3, kJsonError, kJsonError},
     };
     for (const Case &c : cases) {
         forget_requests();
@@ -364,6 +368,8 @@ TEST_F(OsdRoutes, SmallWaitedRoutes) {
         EXPECT_EQ(only_request(c.code), c.request) << "line " << c.line;
         daemon.script(c.code, sim_one_reply(Bytes(static_cast<size_t>(c.short_length), 0)));
         EXPECT_EQ(post_json(c.route, c.body).output, c.short_answer) << "line " << c.line << " short reply";
+        daemon.script(c.code, sim_one_reply(Bytes()));
+        EXPECT_EQ(post_json(c.route, c.body).output, c.timeout_answer) << "line " << c.line << " empty reply";
         daemon.script(c.code, SimScript{{0, -1, zeros(20)}, {5, -1, zeros(20)}});
         CgiResult twice = post_json(c.route, c.body);
         EXPECT_EQ(twice.output.find("Content-type"), twice.output.rfind("Content-type")) << "line " << c.line;

@@ -190,7 +190,8 @@ json_object *region_actions_json(int channel, int region) {
     add_event_sub_setting(action, kind, channel, kSubEmail);
     json_add_int(action, "email_interval", record.email_interval);
     json_add_int(action, "email_pic_enable", record.email_pic_enable);
-    json_add_text(action, "tri_channels_pic", field_text(record.tri_channels_pic, sizeof record.tri_channels_pic).c_str());
+    json_add_text(action, "tri_channels_pic",
+                  field_text(record.tri_channels_pic, sizeof record.tri_channels_pic).c_str());
     add_event_sub_setting(action, kind, channel, kSubPtz);
     json_add_int(action, "ptz_interval", record.ptz_interval);
     add_event_sub_setting(action, kind, channel, kSubPtzLinkage);

@@ -226,6 +226,7 @@ TEST_F(RegionalRoutes, RefusalsAndReplies) {
         {__LINE__, 1220, sim_one_reply(zeros(28447))},
         {__LINE__, 1220, sim_one_reply(Bytes())},
         {__LINE__, 1221, sim_one_reply(zeros(3))},
+        {__LINE__, 1221, sim_one_reply(Bytes())},
     };
     for (const Case &c : short_replies) {
         daemon.script(c.code, c.replies);

@@ -109,7 +109,8 @@ int on_get_videoloss_info(const char *arg) {
     json_add_int(answer, "alarmout_interval", record.alarmout_interval);
     json_add_int(answer, "white_interval", record.white_interval);
     json_add_int(answer, "http_notification_interval", record.http_notification_interval);
-    for (EventSubSetting schedule : {kSubAudible, kSubEmail, kSubPtz}) add_event_sub_setting(answer, kind, channel, schedule);
+    for (EventSubSetting schedule : {kSubAudible, kSubEmail, kSubPtz})
+        add_event_sub_setting(answer, kind, channel, schedule);
     json_object_object_add(answer, "triChnAlarms",
                            get_event_chn_alarmout_object(record.triChnAlarms1, record.triChnAlarms2));
     for (EventSubSetting one : {kSubWhiteSchedule, kSubWhiteList, kSubWarningSchedule, kSubWarningList})
