@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include "core/ipc.h"
-#include "core/json_util.h"
 #include "video/video_loss_settings.h"
 #include "video/video_module.h"
 

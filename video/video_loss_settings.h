@@ -3,7 +3,6 @@
 #ifndef NVR_VIDEO_VIDEO_LOSS_SETTINGS_H
 #define NVR_VIDEO_VIDEO_LOSS_SETTINGS_H
 
-#include <json-c/json.h>
 #include <stdint.h>
 
 #include "core/qvdb_video_loss.h"
