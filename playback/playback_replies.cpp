@@ -23,14 +23,6 @@ namespace {
 constexpr int kDayMinutes = 1440;
 constexpr int kTimelineSize = 4 + kDayMinutes;
 
-// Writes the JSON answer (the JSON error answer when it could not be made) and raises the flag.
-int answer_json(json_object *answer) {
-    if (answer) cgi_answer_json(answer, kJson);
-    else cgi_error_to_webserver(kJson);
-    cgi_reply_done();
-    return 0;
-}
-
 json_object *status_object(const char *status) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_text(answer, "status", status);
@@ -53,9 +45,9 @@ void add_array(json_object *answer, const char *key, json_object *array) { json_
 int answer_sections(const void *payload, int length) {
     ReplyView reply(payload, length);
     int count = reply.length() / static_cast<int>(sizeof(SectionRecord));
-    if (count == 0) return answer_json(status_object("NO MATCHES"));
+    if (count == 0) return cgi_reply_json(status_object("NO MATCHES"));
     json_object *answer = status_object("OK");
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     const int size = sizeof(SectionRecord);
     json_add_int(answer, "camId", reply.number(size * (count - 1) + offsetof(SectionRecord, channel)));
     json_add_int(answer, "sectionNum", count);
@@ -71,7 +63,7 @@ int answer_sections(const void *payload, int length) {
         json_object_array_add(sections, section);
     }
     add_array(answer, "section", sections);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- day timeline (8101, 8501) -------------------------------------------------------------------
@@ -109,12 +101,12 @@ int answer_day_timeline(const void *payload, int length) {
     json_object *answer = status_object(count ? "OK" : "NO MATCHES");
     if (!answer) {
         json_object_put(sections);
-        return answer_json(nullptr);
+        return cgi_reply_json(nullptr);
     }
     json_add_int(answer, "camId", reply.number(0));
     json_add_int(answer, "sectionNum", count);
     add_array(answer, "section", sections);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- play times (6153, 8102, 8104, 8115, 8116) ---------------------------------------------------
@@ -122,24 +114,24 @@ int answer_day_timeline(const void *payload, int length) {
 int answer_play_time(const void *payload, int length) {
     ReplyView reply(payload, length);
     int seconds = reply.number(0);
-    if (seconds < 1) return answer_json(nullptr);
+    if (seconds < 1) return cgi_reply_json(nullptr);
     json_object *answer = status_object("OK");
     if (answer) json_add_text(answer, "curPlayTime", local_time_text(seconds).c_str());
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 int answer_jump_time(const void *payload, int length) {
     ReplyView reply(payload, length);
     json_object *answer = status_object("OK");
     if (answer) json_add_text(answer, "realJumpTime", local_time_text(reply.number(0)).c_str());
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // Pairs (session, time): an array of {time_key, "sid"} under array_key.
 int answer_session_times(const void *payload, int length, const char *array_key, const char *time_key) {
     ReplyView reply(payload, length);
     json_object *answer = status_object("OK");
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_object *pairs = json_object_new_array();
     for (int i = 0; i < reply.length() / 8; i++) {
         json_object *pair = json_object_new_object();
@@ -148,7 +140,7 @@ int answer_session_times(const void *payload, int length, const char *array_key,
         json_object_array_add(pairs, pair);
     }
     add_array(answer, array_key, pairs);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 int answer_jump_times(const void *payload, int length) {
@@ -183,13 +175,13 @@ int note_playback_opened(const void *payload, int length) {
 // ---- status words (6148, 6171, 9011) -------------------------------------------------------------
 
 int answer_stop_status(const void *payload, int length) {
-    return answer_json(status_object(ReplyView(payload, length).number(0) == -1 ? "ERROR" : "OK"));
+    return cgi_reply_json(status_object(ReplyView(payload, length).number(0) == -1 ? "ERROR" : "OK"));
 }
 int answer_jump_status(const void *payload, int length) {
-    return answer_json(status_object(ReplyView(payload, length).number(0) != 0 ? "ERROR" : "OK"));
+    return cgi_reply_json(status_object(ReplyView(payload, length).number(0) != 0 ? "ERROR" : "OK"));
 }
 int answer_busy_state(const void *payload, int length) {
-    return answer_json(status_object(ReplyView(payload, length).number(0) != 0 ? "BUSY" : "OK"));
+    return cgi_reply_json(status_object(ReplyView(payload, length).number(0) != 0 ? "BUSY" : "OK"));
 }
 
 // ---- transcoding (6176, 6177) --------------------------------------------------------------------
@@ -207,19 +199,19 @@ json_object *transcoding_object(const void *payload, int length) {
 int answer_transcoding_set(const void *payload, int length) {
     json_object *answer = transcoding_object(payload, length);
     if (answer) json_add_text(answer, "status", "OK");
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 int answer_transcoding_state(const void *payload, int length) {
-    return answer_json(transcoding_object(payload, length));
+    return cgi_reply_json(transcoding_object(payload, length));
 }
 
 // ---- image parameters (8002) ---------------------------------------------------------------------
 
 int answer_image_params(const void *payload, int length) {
     ReplyView reply(payload, length);
-    if (reply.number(offsetof(ImageParamsReply, result)) < 0) return answer_json(status_object("ERROR"));
+    if (reply.number(offsetof(ImageParamsReply, result)) < 0) return cgi_reply_json(status_object("ERROR"));
     json_object *answer = status_object("OK");
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_add_int(answer, "brightness", reply.number(offsetof(ImageParamsReply, brightness)));
     json_add_int(answer, "contrast", reply.number(offsetof(ImageParamsReply, contrast)));
     json_add_int(answer, "saturation", reply.number(offsetof(ImageParamsReply, saturation)));
@@ -229,16 +221,16 @@ int answer_image_params(const void *payload, int length) {
     json_add_int(answer, "supportLpr", reply.number(offsetof(ImageParamsReply, support_lpr)));
     json_add_int(answer, "isNtPlatform", reply.number(offsetof(ImageParamsReply, nt_platform)));
     json_add_int(answer, "isPanoramaStitch", reply.number(offsetof(ImageParamsReply, panorama_stitch)));
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- live stream (8500) --------------------------------------------------------------------------
 
 int answer_live_stream(const void *payload, int length) {
     ReplyView reply(payload, length);
-    if (reply.number(offsetof(LiveStreamReply, result)) < 0) return answer_json(status_object("ERROR"));
+    if (reply.number(offsetof(LiveStreamReply, result)) < 0) return cgi_reply_json(status_object("ERROR"));
     json_object *answer = status_object("OK");
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_add_int(answer, "port", reply.number(offsetof(LiveStreamReply, port)));
     json_add_int(answer, "direct", reply.number(offsetof(LiveStreamReply, direct)));
     json_add_text(answer, "rtspAddr", reply.text(kLiveRtspAddressOffset, kLiveTextSize).c_str());
@@ -246,7 +238,7 @@ int answer_live_stream(const void *payload, int length) {
     // The route logs the view (channel number + 1) once the channel is closed.
     uint32_t channel = static_cast<uint32_t>(reply.number(offsetof(LiveStreamReply, channel)));
     g_playback.live_log_channel = static_cast<int32_t>(channel + 1u);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- playback address (8502) ---------------------------------------------------------------------
@@ -254,7 +246,7 @@ int answer_live_stream(const void *payload, int length) {
 int answer_playback_address(const void *payload, int length) {
     ReplyView reply(payload, length);
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_add_int(answer, "sessionId", reply.number(offsetof(PlaybackAddress, session)));
     json_add_text(answer, "sourcePath",
                   reply.text(offsetof(PlaybackAddress, source_path), sizeof(PlaybackAddress::source_path)).c_str());
@@ -265,7 +257,7 @@ int answer_playback_address(const void *payload, int length) {
     json_add_int(answer, "external_http_port", reply.number(offsetof(PlaybackAddress, external_http_port)));
     json_add_int(answer, "ddns_port", reply.number(offsetof(PlaybackAddress, ddns_port)));
     json_add_int(answer, "ddns_http_port", reply.number(offsetof(PlaybackAddress, ddns_http_port)));
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- stream addresses (8503) ---------------------------------------------------------------------
@@ -304,12 +296,12 @@ json_object *address_object(const ReplyView &reply, int base) {
 int answer_rtsp_addresses(const void *payload, int length) {
     ReplyView reply(payload, length);
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_object *addresses = json_object_new_array();
     for (int i = 0; i < reply.length() / kRtspAddressRecordSize; i++)
         json_object_array_add(addresses, address_object(reply, kRtspAddressRecordSize * i));
     add_array(answer, "rtspaddr", addresses);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- external ports (8506) -----------------------------------------------------------------------
@@ -317,10 +309,10 @@ int answer_rtsp_addresses(const void *payload, int length) {
 int answer_external_ports(const void *payload, int length) {
     ReplyView reply(payload, length);
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_add_int(answer, "upnp_extern_port", reply.number(0));
     json_add_int(answer, "ddns_extern_port", reply.number(4));
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- the dispatch table --------------------------------------------------------------------------

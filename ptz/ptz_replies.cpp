@@ -12,14 +12,6 @@
 
 namespace {
 
-// Writes the JSON answer (the JSON error answer when it could not be made) and raises the flag.
-int answer_json(json_object *answer) {
-    if (answer) cgi_answer_json(answer, kJson);
-    else cgi_error_to_webserver(kJson);
-    cgi_reply_done();
-    return 0;
-}
-
 int answer_text(const char *text) {
     cgi_writeback_webserver(kTextPlain, text);
     cgi_reply_done();
@@ -69,10 +61,10 @@ json_object *tour_arrays(const ReplyView &reply) {
 int answer_ptz_state(const void *payload, int length) {
     ReplyView reply(payload, length);
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     if (reply.length() / kPtzStateSize == 0) {
         json_add_text(answer, "status", "Error");
-        return answer_json(answer);
+        return cgi_reply_json(answer);
     }
     json_add_text(answer, "status", "OK");
     json_object_object_add(answer, "PRESET", preset_objects(reply));
@@ -89,7 +81,7 @@ int answer_ptz_state(const void *payload, int length) {
     for (int i = 0; i < kPtzTourStatusArrays; i++)
         json_object_array_add(tour_status, int_array(reply, kPtzTourStatusWordsAt + kPtzTours * i, kPtzTours));
     json_object_object_add(answer, "tour_status", tour_status);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- basic settings (6270) -----------------------------------------------------------------------
@@ -121,9 +113,9 @@ const BasicField kBasicFields[] = {
 int answer_basic_settings(const void *payload, int length) {
     ReplyView reply(payload, length);
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     for (const BasicField &field : kBasicFields) json_add_int(answer, field.key, reply.number(field.offset));
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- short answers (6262, 6271, 8226, 8361, 8363) -------------------------------------------------
@@ -139,17 +131,17 @@ int answer_relayed(const void *, int) { return answer_text("OK"); }
 int answer_control_result(const void *payload, int length) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_int(answer, "res", ReplyView(payload, length).number(0));
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 int answer_led_status(const void *payload, int length) {
     ReplyView reply(payload, length);
-    if (reply.length() / 8 == 0) return answer_json(nullptr);
+    if (reply.length() / 8 == 0) return cgi_reply_json(nullptr);
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_add_int(answer, "chnid", reply.number(0));
     json_add_int(answer, "status", reply.number(4));
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- the dispatch table --------------------------------------------------------------------------

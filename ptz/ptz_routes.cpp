@@ -94,6 +94,17 @@ int send_tour_command(const char *arg, int request_code) {
     return 0;
 }
 
+// Asks the daemon about the channel of a required key (4 bytes); the reply, or the JSON error,
+// answers.
+int ask_about_required_channel(const char *arg, const char *key, int request_code) {
+    JsonRef request(get_request_tokener_json_object(arg));
+    int channel = 0;
+    if (!request || !read_required_channel(request, key, &channel)) return cgi_error_to_webserver(kJson);
+    int32_t payload = channel;
+    cgi_ask_daemon(on_ptz_ipc_callback, request_code, &payload, sizeof payload, kJson);
+    return 0;
+}
+
 // The pattern command for the page's pattern action.
 int pattern_command(int action) {
     static const int kCommands[] = {26, 21, 25, 27, 40};
@@ -235,25 +246,9 @@ int on_cgi_set_ptz_control(const char *arg) {
     return 0;
 }
 
-// "/5010": the camera's LED status.
-int on_cgi_get_led_status(const char *arg) {
-    JsonRef request(get_request_tokener_json_object(arg));
-    int channel = 0;
-    if (!request || !read_required_channel(request, "chnid", &channel)) return cgi_error_to_webserver(kJson);
-    int32_t payload = channel;
-    cgi_ask_daemon(on_ptz_ipc_callback, kRequestLedStatus, &payload, sizeof payload, kJson);
-    return 0;
-}
-
-// "/5011": the camera's basic PTZ settings.
-int on_cgi_get_ptz_basic(const char *arg) {
-    JsonRef request(get_request_tokener_json_object(arg));
-    int channel = 0;
-    if (!request || !read_required_channel(request, "chnId", &channel)) return cgi_error_to_webserver(kJson);
-    int32_t payload = channel;
-    cgi_ask_daemon(on_ptz_ipc_callback, kRequestPtzBasic, &payload, sizeof payload, kJson);
-    return 0;
-}
+// "/5010", "/5011": the camera's LED status, its basic PTZ settings.
+int on_cgi_get_led_status(const char *arg) { return ask_about_required_channel(arg, "chnid", kRequestLedStatus); }
+int on_cgi_get_ptz_basic(const char *arg) { return ask_about_required_channel(arg, "chnId", kRequestPtzBasic); }
 
 // "/5012": sets the basic PTZ settings of the camera, and of the cameras of "channelMask".
 int on_cgi_set_ptz_basic(const char *arg) {
