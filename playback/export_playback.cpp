@@ -88,6 +88,7 @@ int on_export_playback(const char *arg) {
     daemon_time_text(end, payload.end_time, sizeof payload.end_time);
 
     cgi_write_download_header(file_name);
+    fflush(stdout);  // the client learns of the download before the first frame
     if (nice(19) == -1) {
         // Staying at the normal priority is no reason to refuse the download.
     }

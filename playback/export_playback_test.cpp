@@ -212,6 +212,7 @@ TEST_F(ExportPlayback, HostilePiecesAreCutOrDropped) {
     script.push_back(reply(piece(header_of(good, 0xA00001), 0, 4, "huge")));  // too large a frame
     script.push_back(reply(piece(header_of(good, 0xA00001), 1, 4, "more")));
     script.push_back(reply(piece(header_of(good, 10), 0, -7, "")));          // below -2: ignored
+    script.push_back(SimStep{0, 6171, le_words({0})});                       // another reply: no answer
     add_frame(script, good, {10});
     // A piece claiming more than its reply holds is bounded by the reply; the next piece
     // claiming more than the frame lacks is cut to what it lacks.

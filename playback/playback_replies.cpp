@@ -14,6 +14,7 @@
 #include "core/web_utils.h"
 #include "playback/playback_module.h"
 #include "playback/playback_payloads.h"
+#include "playback/remote_backup.h"
 #include "video/reply_view.h"
 
 PlaybackSharedState g_playback;
@@ -361,6 +362,8 @@ const PlaybackReply kPlaybackReplies[] = {
 
 int on_stream_callback(int, const MessageHeader *header, const void *payload) {
     if (!header || !payload) return 0;
+    // While an export writes its file, no other reply may write into the download.
+    if (remote_backup_is_open() && header->code != 6173) return 0;
     for (const PlaybackReply &reply : kPlaybackReplies) {
         if (reply.code != header->code) continue;
         if (header->length >= reply.min_length) return reply.handler(payload, header->length);
