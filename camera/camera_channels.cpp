@@ -7,6 +7,7 @@
 #include "camera/camera_module.h"
 #include "camera/camera_payloads.h"
 #include "camera/camera_request.h"
+#include "camera/keyed_table.h"
 #include "core/ipc.h"
 #include "core/json_util.h"
 #include "core/oplog.h"
@@ -50,21 +51,11 @@ void read_osd_record(int channel, OsdRecord *record) {
     record->channel = channel;
 }
 
-// The on-screen names of every channel, placed by their channel number ("" when not stored).
-struct ChannelNames {
-    char name[kCameraChannels][sizeof(OsdRecord::camName)];
-};
-
-void read_channel_names(ChannelNames *names) {
+// The on-screen records of every channel, by channel ("" names where none is stored).
+const OsdRecord *read_channel_osds() {
     static OsdRecord records[kCameraChannels];
-    memset(names, 0, sizeof *names);
-    int count = 0;
-    if (read_osds(kDb, records, &count) != 0) return;
-    for (int i = 0; i < count && i < kCameraChannels; i++) {
-        int channel = records[i].channel;
-        if (channel >= 0 && channel < kCameraChannels)
-            copy_text_field(names->name[channel], sizeof names->name[channel], records[i].camName);
-    }
+    read_keyed_table(read_osds, &OsdRecord::channel, records, kCameraChannels);
+    return records;
 }
 
 // "max_cameras", kept within the channels there are.
@@ -320,8 +311,7 @@ int on_get_camera_list_cb(const ReplyView &reply) {
         ENTRY_NUMBER(CameraListEntry, connectState), ENTRY_TEXT(CameraListEntry, ddns),
         ENTRY_TEXT(CameraListEntry, chipinfo),
     };
-    static ChannelNames names;
-    read_channel_names(&names);
+    const OsdRecord *names = read_channel_osds();
     json_object *cameras = nullptr;
     json_object *answer = new_answer_with_array("IPC", &cameras);
     if (!answer) return reply_json(nullptr);
@@ -332,7 +322,7 @@ int on_get_camera_list_cb(const ReplyView &reply) {
         json_object *camera = json_object_new_object();
         add_entry_fields(camera, reply, base, kBeforeName, NVR_ARRAY_COUNT(kBeforeName));
         json_add_int(camera, "enable", 1);
-        json_add_text(camera, "name", id >= 0 && id < kCameraChannels ? names.name[id] : "");
+        json_add_text(camera, "name", id >= 0 && id < kCameraChannels ? names[id].camName : "");
         add_entry_fields(camera, reply, base, kAfterName, NVR_ARRAY_COUNT(kAfterName));
         json_object_array_add(cameras, camera);
     }
@@ -366,8 +356,7 @@ int on_delete_camera(const char *arg) {
 
 // "/2012": the names of channels 0 to max_cameras - 1.
 int on_get_channel_names(const char *) {
-    static ChannelNames names;
-    read_channel_names(&names);
+    const OsdRecord *names = read_channel_osds();
     json_object *cameras = nullptr;
     json_object *answer = new_answer_with_array("IPC", &cameras);
     if (!answer) return cgi_error_to_webserver(kJson);
@@ -375,7 +364,7 @@ int on_get_channel_names(const char *) {
     for (int channel = 0; channel < count; channel++) {
         json_object *camera = json_object_new_object();
         json_add_int(camera, "id", channel);
-        json_add_text(camera, "name", names.name[channel]);
+        json_add_text(camera, "name", names[channel].camName);
         json_object_array_add(cameras, camera);
     }
     return cgi_answer_json(answer, kJson);

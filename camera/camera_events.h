@@ -1,5 +1,6 @@
 // People counting and point of sale as event kinds of the event pages: where their schedules and
-// target tables live, and the action fields of their event records.
+// target tables live. Their records have the camera alarm-input event layout, whose action fields
+// all_action_fields gives (a route clears those it does not take).
 #ifndef NVR_CAMERA_CAMERA_EVENTS_H
 #define NVR_CAMERA_CAMERA_EVENTS_H
 
@@ -14,7 +15,5 @@ extern const EventKind kPeopleCountEventKind;
 // A terminal's schedules by terminal id.
 extern const EventKind kPosEventKind;
 
-// Every action field of a camera alarm-input event record; a route clears those it does not take.
-EventActionFields camera_alarm_in_action_fields(CameraAlarmInEventRecord *record);
 
 #endif

@@ -111,12 +111,8 @@ int on_get_channels_model_cb(const ReplyView &reply) {
     json_object *answer = new_answer_with_array("IPC", &channels);
     if (!answer) return reply_json(nullptr);
     int count = whole_entries(reply, 0, sizeof(ChannelModelEntry), kChannelModelEntries);
-    for (int i = 0; i < count; i++) {
-        json_object *channel = json_object_new_object();
-        add_entry_fields(channel, reply, static_cast<long>(i) * sizeof(ChannelModelEntry), kChannelModelFields,
-                         NVR_ARRAY_COUNT(kChannelModelFields));
-        json_object_array_add(channels, channel);
-    }
+    add_entries(channels, reply, 0, sizeof(ChannelModelEntry), count, kChannelModelFields,
+                NVR_ARRAY_COUNT(kChannelModelFields));
     return reply_json(answer);
 }
 

@@ -52,22 +52,16 @@ bool fill_network_change(json_object *source, CameraNetworkChange *change) {
 
 // ---- camera checks (3202 and 3227) ------------------------------------------------------------
 
-struct CameraCheck {
-    const char *address;
-    int port;
-    const char *user;
-    const char *password;
-    int protocol;
-};
-
-CameraCheck read_camera_check(json_object *request) {
-    CameraCheck check;
-    check.address = text_key(request, "ipAddr");
-    check.port = number_key(request, "managePort");
-    check.user = text_key(request, "userName");
-    check.password = text_key(request, "password");
-    check.protocol = number_key(request, "camProtocol");
-    return check;
+// The check keys into a zeroed payload of either check layout: texts cut to their fields, a
+// missing key "" or 0.
+template <typename Payload>
+void fill_camera_check(json_object *request, Payload *payload) {
+    memset(payload, 0, sizeof *payload);
+    store_text_key(request, "ipAddr", payload->ipAddr, sizeof payload->ipAddr);
+    payload->managePort = number_key(request, "managePort");
+    store_text_key(request, "userName", payload->userName, sizeof payload->userName);
+    store_text_key(request, "password", payload->password, sizeof payload->password);
+    payload->camProtocol = number_key(request, "camProtocol");
 }
 
 }  // namespace
@@ -101,12 +95,7 @@ int on_search_cameras_cb(const ReplyView &reply) {
     json_add_text(answer, "resultString", count > 0 ? "OK" : "NO");
     json_object *cameras = json_object_new_array();
     json_object_object_add(answer, "IPC", cameras);
-    for (int i = 0; cameras && i < count; i++) {
-        json_object *camera = json_object_new_object();
-        add_entry_fields(camera, reply, static_cast<long>(i) * sizeof(CameraSearchEntry), kFields,
-                         NVR_ARRAY_COUNT(kFields));
-        json_object_array_add(cameras, camera);
-    }
+    add_entries(cameras, reply, 0, sizeof(CameraSearchEntry), count, kFields, NVR_ARRAY_COUNT(kFields));
     return reply_json(answer);
 }
 
@@ -136,14 +125,8 @@ int on_set_camera_network_cb(const ReplyView &reply) {
 int on_check_camera(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     if (!request) return 0;
-    CameraCheck check = read_camera_check(request);
     CameraCheckRequest payload;
-    memset(&payload, 0, sizeof payload);
-    copy_text_field(payload.ipAddr, sizeof payload.ipAddr, check.address);
-    payload.managePort = check.port;
-    copy_text_field(payload.userName, sizeof payload.userName, check.user);
-    copy_text_field(payload.password, sizeof payload.password, check.password);
-    payload.camProtocol = check.protocol;
+    fill_camera_check(request, &payload);
     cgi_ask_daemon(on_camera_ipc_callback, kRequestCheckCamera, &payload, sizeof payload, kTextPlain);
     return 0;
 }
@@ -152,14 +135,9 @@ int on_check_camera(const char *arg) {
 int on_check_camera_port(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     if (!request) return 0;
-    CameraCheck check = read_camera_check(request);
     CameraPortCheckRequest payload;
-    memset(&payload, 0, sizeof payload);
-    copy_text_field(payload.ipAddr, sizeof payload.ipAddr, check.address);
-    payload.managePort = check.port < kLowestManagePort ? kLowestManagePort : check.port;
-    copy_text_field(payload.userName, sizeof payload.userName, check.user);
-    copy_text_field(payload.password, sizeof payload.password, check.password);
-    payload.camProtocol = check.protocol;
+    fill_camera_check(request, &payload);
+    if (payload.managePort < kLowestManagePort) payload.managePort = kLowestManagePort;
     cgi_ask_daemon(on_camera_ipc_callback, kRequestCheckCameraPort, &payload, sizeof payload, kTextPlain);
     return 0;
 }
@@ -218,11 +196,7 @@ int on_get_camera_network_results_cb(const ReplyView &reply) {
     json_object *results = nullptr;
     json_object *answer = new_answer_with_array("IPC", &results);
     if (!answer) return reply_json(nullptr);
-    for (int i = 0; i < count; i++) {
-        json_object *result = json_object_new_object();
-        add_entry_fields(result, reply, kNetworkResultsOffset + static_cast<long>(i) * sizeof(CameraNetworkResult),
-                         kFields, NVR_ARRAY_COUNT(kFields));
-        json_object_array_add(results, result);
-    }
+    add_entries(results, reply, kNetworkResultsOffset, sizeof(CameraNetworkResult), count, kFields,
+                NVR_ARRAY_COUNT(kFields));
     return reply_json(answer);
 }

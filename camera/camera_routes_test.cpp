@@ -78,38 +78,38 @@ TEST_F(CameraChannels, AddedCameraIsListedEditedAndDeleted) {
 
     json_object *list = answer(get("/2001"));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(keys_of(list), (std::vector<std::string>{"IPC", "maxIPCNums"}));
-    EXPECT_EQ(int_at(list, "maxIPCNums"), 32);
+    EXPECT_EQ(answer_keys(list), (std::vector<std::string>{"IPC", "maxIPCNums"}));
+    EXPECT_EQ(json_int(list, "maxIPCNums"), 32);
     ASSERT_EQ(length_at(list, "IPC"), 1u);
     json_object *entry = item_at(list, "IPC", 0);
-    EXPECT_EQ(keys_of(entry),
+    EXPECT_EQ(answer_keys(entry),
               (std::vector<std::string>{"id", "enable", "name", "ipAddr", "managePort", "camProtocol", "vendor", "sn",
                                         "snReal", "mac", "model", "fwVersion", "state", "mainRtspPort", "physicalport",
                                         "poechannel", "alarmin", "alarmout", "whiteLed", "ledAlarm", "ledManual",
                                         "minorid", "subState", "connectState", "ddns", "chipinfo"}));
-    EXPECT_EQ(int_at(entry, "id"), 5);
-    EXPECT_EQ(text_at(entry, "name"), "Gate");
-    EXPECT_EQ(text_at(entry, "ipAddr"), "192.168.1.102");
-    EXPECT_EQ(int_at(entry, "managePort"), 8000);
+    EXPECT_EQ(json_int(entry, "id"), 5);
+    EXPECT_EQ(json_text(entry, "name"), "Gate");
+    EXPECT_EQ(json_text(entry, "ipAddr"), "192.168.1.102");
+    EXPECT_EQ(json_int(entry, "managePort"), 8000);
 
     json_object *config = post_answer("/2000", "{\"chnid\":5}");
     ASSERT_NE(config, nullptr);
-    EXPECT_EQ(keys_of(config),
+    EXPECT_EQ(answer_keys(config),
               (std::vector<std::string>{"id", "name", "ipAddr", "managePort", "protocol", "model", "userName",
                                         "password", "transmitProtocol", "mainRtspPort", "mainSourcePath",
                                         "subRtspEnable", "subRtspPort", "subSourcePath", "syncTime", "mainRtspUrl",
                                         "subRtspUrl", "physicalport", "poechannel", "mac_addr", "minorid", "ddns",
                                         "httpsPort"}));
-    EXPECT_EQ(int_at(config, "protocol"), 2);  // the catalogue's protocol of model 2
-    EXPECT_EQ(int_at(config, "model"), 2);
-    EXPECT_EQ(text_at(config, "userName"), "admin");
-    EXPECT_EQ(int_at(config, "subRtspEnable"), 1);
-    EXPECT_EQ(int_at(config, "syncTime"), 257);
-    EXPECT_EQ(text_at(config, "mac_addr"), "00:1A:2B:3C:4D:02");
-    EXPECT_EQ(int_at(config, "poechannel"), 2);
-    EXPECT_EQ(int_at(config, "physicalport"), 3);
-    EXPECT_EQ(text_at(config, "ddns"), "cam.example");
-    EXPECT_EQ(int_at(config, "httpsPort"), 443);
+    EXPECT_EQ(json_int(config, "protocol"), 2);  // the catalogue's protocol of model 2
+    EXPECT_EQ(json_int(config, "model"), 2);
+    EXPECT_EQ(json_text(config, "userName"), "admin");
+    EXPECT_EQ(json_int(config, "subRtspEnable"), 1);
+    EXPECT_EQ(json_int(config, "syncTime"), 257);
+    EXPECT_EQ(json_text(config, "mac_addr"), "00:1A:2B:3C:4D:02");
+    EXPECT_EQ(json_int(config, "poechannel"), 2);
+    EXPECT_EQ(json_int(config, "physicalport"), 3);
+    EXPECT_EQ(json_text(config, "ddns"), "cam.example");
+    EXPECT_EQ(json_int(config, "httpsPort"), 443);
 
     // Edit: type 1 keeps the login, type 0 replaces it; no 1206.
     std::string edit = json_with(json_with(json_with(kAddBody, "userName", "\"eve\""), "name", "\"Yard\""),
@@ -269,8 +269,8 @@ TEST_F(CameraChannels, LoginAndTransportChangeTheirChannelOnly) {
 
 TEST_F(CameraChannels, ConfigAndDeleteServeChannelsBelowSixteen) {
     for (const char *body : {"{\"chnid\":16}", "{\"chnid\":-1}", "{}", "{"}) {
-        EXPECT_EQ(post_json("/2000", body).output, kJsonError) << body;
-        EXPECT_EQ(post_json("/2005", body).output, kJsonError) << body;
+        EXPECT_EQ(post_json("/2000", body).output, kJsonErrorAnswer) << body;
+        EXPECT_EQ(post_json("/2005", body).output, kJsonErrorAnswer) << body;
     }
     EXPECT_EQ(codes(), std::vector<int>{});
     ASSERT_NE(post_answer("/2000", "{\"chnid\":15}"), nullptr);
@@ -288,7 +288,7 @@ TEST_F(CameraChannels, NamesFollowMaxCamerasWithinTheChannels) {
         ASSERT_NE(names, nullptr) << "line " << c.line;
         ASSERT_EQ(length_at(names, "IPC"), c.names) << "line " << c.line;
         if (c.names) {
-            EXPECT_EQ(text_at(item_at(names, "IPC", c.names - 1), "name"), "CAM" + std::to_string(c.names));
+            EXPECT_EQ(json_text(item_at(names, "IPC", c.names - 1), "name"), "CAM" + std::to_string(c.names));
         }
     }
     EXPECT_EQ(get("/2016").output, "Content-type: text/plain\r\n\r\nkd4417");
@@ -307,10 +307,10 @@ TEST_F(CameraChannels, ListRepliesAreReadWithinTheirEntries) {
     json_object *list = answer(get("/2007"));
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(length_at(list, "IPC"), 2u);
-    EXPECT_EQ(text_at(item_at(list, "IPC", 0), "name"), "");  // no channel 70
-    EXPECT_EQ(text_at(item_at(list, "IPC", 1), "name"), "CAM3");
-    EXPECT_EQ(text_at(item_at(list, "IPC", 1), "ipAddr"), std::string(32, '7'));
-    EXPECT_EQ(text_at(item_at(list, "IPC", 1), "vendor"), std::string(192, 'v'));
+    EXPECT_EQ(json_text(item_at(list, "IPC", 0), "name"), "");  // no channel 70
+    EXPECT_EQ(json_text(item_at(list, "IPC", 1), "name"), "CAM3");
+    EXPECT_EQ(json_text(item_at(list, "IPC", 1), "ipAddr"), std::string(32, '7'));
+    EXPECT_EQ(json_text(item_at(list, "IPC", 1), "vendor"), std::string(192, 'v'));
 
     reply_with(3201, Bytes(1039, 0));  // not one whole entry
     json_object *empty = answer(get("/2001"));
@@ -333,13 +333,13 @@ TEST_F(CameraChannels, CatalogueRetiresTheModelChoiceOfTheMakersProtocol) {
     ASSERT_NE(catalogue, nullptr);
     ASSERT_EQ(length_at(catalogue, "protocols"), 3u);
     json_object *entry = item_at(catalogue, "protocols", 2);
-    EXPECT_EQ(keys_of(entry),
+    EXPECT_EQ(answer_keys(entry),
               (std::vector<std::string>{"id", "name", "protocolFunction", "enable", "display_model", "models"}));
-    EXPECT_EQ(text_at(entry, "name"), "QVSF");
-    EXPECT_EQ(int_at(entry, "display_model"), 0);
-    EXPECT_EQ(int_at(item_at(catalogue, "protocols", 1), "display_model"), 1);  // only protocol 2 is corrected
+    EXPECT_EQ(json_text(entry, "name"), "QVSF");
+    EXPECT_EQ(json_int(entry, "display_model"), 0);
+    EXPECT_EQ(json_int(item_at(catalogue, "protocols", 1), "display_model"), 1);  // only protocol 2 is corrected
     ASSERT_EQ(length_at(entry, "models"), 6u);
-    EXPECT_EQ(keys_of(item_at(entry, "models", 0)),
+    EXPECT_EQ(answer_keys(item_at(entry, "models", 0)),
               (std::vector<std::string>{"id", "name", "alarm_type", "default_model"}));
     ASSERT_EQ(read_ipc_protocol(QVDB_PATH, &maker, 2), 0);
     EXPECT_EQ(maker.display_model, 0);  // stored corrected
@@ -351,7 +351,7 @@ TEST_F(CameraChannels, ModelRepliesAreBoundedByTheirEntries) {
     EXPECT_EQ(post_json("/2025", "{\"id\":99}").output, std::string(kJsonHeader) + "{ \"type\": 11 }");
     EXPECT_EQ(only(2503), le_words({99}));
     reply_with(2503, Bytes{1, 2});
-    EXPECT_EQ(post_json("/2025", "{\"id\":-3}").output, kTextError);
+    EXPECT_EQ(post_json_waiting_less(root, "/2025", "{\"id\":-3}").output, kTextError);
 
     ChannelModelEntry model;
     memset(&model, 0, sizeof model);
@@ -364,22 +364,22 @@ TEST_F(CameraChannels, ModelRepliesAreBoundedByTheirEntries) {
     json_object *all = answer(get("/2029"));
     ASSERT_NE(all, nullptr);
     EXPECT_EQ(length_at(all, "IPC"), 64u);
-    EXPECT_EQ(text_at(item_at(all, "IPC", 63), "fwversion"), std::string(64, 'f'));
+    EXPECT_EQ(json_text(item_at(all, "IPC", 63), "fwversion"), std::string(64, 'f'));
     reply_with(2505, bytes_of(model) + bytes_of(model) + Bytes(163, 0));
     all = answer(get("/2029"));
     ASSERT_NE(all, nullptr);
     EXPECT_EQ(length_at(all, "IPC"), 2u);
 
-    EXPECT_EQ(post_json("/2057", "{\"chnid\":64}").output, kJsonError);
+    EXPECT_EQ(post_json("/2057", "{\"chnid\":64}").output, kJsonErrorAnswer);
     EXPECT_EQ(sent(2507).size(), 0u);
     reply_with(2507, bytes_of(model));
     json_object *one = post_answer("/2057", "{\"chnid\":9}");
     ASSERT_NE(one, nullptr);
-    EXPECT_EQ(keys_of(one), (std::vector<std::string>{"chnid", "ipaddr", "model", "fwversion"}));
-    EXPECT_EQ(text_at(one, "ipaddr"), "10.0.0.9");
+    EXPECT_EQ(answer_keys(one), (std::vector<std::string>{"chnid", "ipaddr", "model", "fwversion"}));
+    EXPECT_EQ(json_text(one, "ipaddr"), "10.0.0.9");
     EXPECT_EQ(only(2507), le_words({9}));
     reply_with(2507, Bytes(163, 1));
-    EXPECT_EQ(post_json("/2057", "{\"chnid\":9}").output, kJsonError);
+    EXPECT_EQ(post_json_waiting_less(root, "/2057", "{\"chnid\":9}").output, kJsonErrorAnswer);
 }
 
 }  // namespace

@@ -13,11 +13,12 @@
 #include <vector>
 
 #include "core/qvdb.h"
+#include "system/system_test_support.h"
 #include "tests/harness.h"
 
 constexpr char kOk[] = "Content-type: text/plain\r\n\r\nOK";
 constexpr char kTextError[] = "Content-type: text/plain\r\n\r\nCGI ERROR";
-constexpr char kJsonError[] = "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}";
+constexpr char kJsonErrorAnswer[] = "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}";
 constexpr char kJsonHeader[] = "Content-type: application/json\r\n\r\n";
 
 // The body with `key` set to the JSON text `value`, or removed when value is "".
@@ -28,16 +29,6 @@ inline std::string json_with(const std::string &body, const std::string &key, co
     std::string text = json_object_to_json_string_ext(object, JSON_C_TO_STRING_PLAIN);
     json_object_put(object);
     return text;
-}
-
-inline std::vector<std::string> keys_of(json_object *object) {
-    std::vector<std::string> keys;
-    if (!object || !json_object_is_type(object, json_type_object)) return keys;
-    json_object_object_foreach(object, key, value) {
-        (void)value;
-        keys.push_back(key);
-    }
-    return keys;
 }
 
 // A record's bytes, e.g. a reply entry built from its layout.
@@ -99,11 +90,6 @@ class CameraTest : public RouteTest {
     std::vector<json_object *> owned_;
 };
 
-inline int int_at(json_object *object, const char *key) { return json_object_get_int(json_object_object_get(object, key)); }
-inline std::string text_at(json_object *object, const char *key) {
-    json_object *value = json_object_object_get(object, key);
-    return value ? json_object_get_string(value) : "<absent>";
-}
 inline json_object *item_at(json_object *object, const char *key, size_t i) {
     json_object *array = json_object_object_get(object, key);
     return array ? json_object_array_get_idx(array, i) : nullptr;

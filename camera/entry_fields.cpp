@@ -32,6 +32,15 @@ void add_entry_fields(json_object *object, const ReplyView &reply, long base, co
     }
 }
 
+void add_entries(json_object *array, const ReplyView &reply, long start, int entry_size, int count,
+                 const EntryField *fields, int field_count) {
+    for (int i = 0; array && i < count; i++) {
+        json_object *entry = json_object_new_object();
+        add_entry_fields(entry, reply, start + static_cast<long>(i) * entry_size, fields, field_count);
+        json_object_array_add(array, entry);
+    }
+}
+
 void store_entry_fields(json_object *request, void *record, size_t size, const EntryField *fields, int count) {
     char *bytes = static_cast<char *>(record);
     for (int i = 0; i < count; i++) {

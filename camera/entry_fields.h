@@ -33,6 +33,10 @@ struct EntryField {
 // Adds the fields of the entry at byte `base` to the object, in their order.
 void add_entry_fields(json_object *object, const ReplyView &reply, long base, const EntryField *fields, int count);
 
+// Adds `count` entries of entry_size bytes, from byte `start` on, to the array: one object each.
+void add_entries(json_object *array, const ReplyView &reply, long start, int entry_size, int count,
+                 const EntryField *fields, int field_count);
+
 // Stores the fields' keys of the request into a record of `size` bytes: numbers as given (a
 // missing one stores 0), texts cut to their field (a missing one stores "").
 void store_entry_fields(json_object *request, void *record, size_t size, const EntryField *fields, int count);

@@ -5,6 +5,7 @@
 #include "camera/camera_events.h"
 #include "camera/camera_module.h"
 #include "camera/camera_request.h"
+#include "camera/keyed_table.h"
 #include "core/ipc.h"
 #include "core/json_codec.h"
 #include "core/json_util.h"
@@ -58,7 +59,7 @@ constexpr unsigned kGroupSubSettings =
 
 // The action fields a group's request changes: no switch, warning light or triggered channels.
 EventActionFields group_action_fields(CameraAlarmInEventRecord *record) {
-    EventActionFields fields = camera_alarm_in_action_fields(record);
+    EventActionFields fields = all_action_fields(record);
     fields.enable = nullptr;
     fields.warning_light_interval = nullptr;
     fields.tri_channels = nullptr;
@@ -68,16 +69,7 @@ EventActionFields group_action_fields(CameraAlarmInEventRecord *record) {
 
 // All 9 groups, placed by their id; false when they cannot be read.
 bool read_groups(PeopleCountGroupRecord groups[kPeopleCountGroups]) {
-    static PeopleCountGroupRecord stored[kPeopleCountGroups];
-    int count = 0;
-    memset(groups, 0, sizeof(PeopleCountGroupRecord) * kPeopleCountGroups);
-    if (read_peoplecnt_settings(kDb, stored, &count) != 0) return false;
-    for (int i = 0; i < count && i < kPeopleCountGroups; i++) {
-        int group = stored[i].groupid;
-        if (group >= 0 && group < kPeopleCountGroups) groups[group] = stored[i];
-    }
-    for (int group = 0; group < kPeopleCountGroups; group++) groups[group].groupid = group;
-    return true;
+    return read_keyed_table(read_peoplecnt_settings, &PeopleCountGroupRecord::groupid, groups, kPeopleCountGroups);
 }
 
 bool read_group_key(json_object *request, int *group) {
@@ -217,12 +209,8 @@ int on_cgi_get_report_auto_backup(const char *) {
     json_object *list = nullptr;
     json_object *answer = new_answer_with_array("report", &list);
     if (!answer) return cgi_error_to_webserver(kJson);
-    for (const ReportBackupEntry &entry : entries) {
-        json_object *item = json_object_new_object();
-        add_entry_fields(item, ReplyView(&entry, sizeof entry), 0, kReportBackupFields,
-                         NVR_ARRAY_COUNT(kReportBackupFields));
-        json_object_array_add(list, item);
-    }
+    add_entries(list, ReplyView(entries, sizeof entries), 0, sizeof(ReportBackupEntry), kReportBackupEntries,
+                kReportBackupFields, NVR_ARRAY_COUNT(kReportBackupFields));
     json_add_int(answer, "email", 1);
     return cgi_answer_json(answer, kJson);
 }

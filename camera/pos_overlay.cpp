@@ -5,6 +5,7 @@
 #include "camera/camera_events.h"
 #include "camera/camera_module.h"
 #include "camera/camera_request.h"
+#include "camera/keyed_table.h"
 #include "core/ipc.h"
 #include "core/json_codec.h"
 #include "core/json_util.h"
@@ -53,7 +54,7 @@ constexpr unsigned kTerminalSubSettings = kSubEffective | kSubAudible | kSubEmai
 
 // The action fields a terminal's request changes: no switch and no warning light.
 EventActionFields terminal_action_fields(CameraAlarmInEventRecord *record) {
-    EventActionFields fields = camera_alarm_in_action_fields(record);
+    EventActionFields fields = all_action_fields(record);
     fields.enable = nullptr;
     fields.warning_light_interval = nullptr;
     return fields;
@@ -65,16 +66,7 @@ bool read_terminal_key(json_object *request, int *id) {
 
 // All 8 terminals, placed by their id; false when they cannot be read.
 bool read_terminals(PosSettingRecord terminals[kPosTerminals]) {
-    static PosSettingRecord stored[kPosTerminals];
-    int count = 0;
-    memset(terminals, 0, sizeof(PosSettingRecord) * kPosTerminals);
-    if (read_pos_settings(kDb, stored, &count) != 0) return false;
-    for (int i = 0; i < count && i < kPosTerminals; i++) {
-        int id = stored[i].id;
-        if (id >= 0 && id < kPosTerminals) terminals[id] = stored[i];
-    }
-    for (int id = 0; id < kPosTerminals; id++) terminals[id].id = id;
-    return true;
+    return read_keyed_table(read_pos_settings, &PosSettingRecord::id, terminals, kPosTerminals);
 }
 
 json_object *terminal_actions_json(int id) {
@@ -133,11 +125,8 @@ int on_cgi_get_pos_info(const char *arg) {
     json_object *list = nullptr;
     json_object *answer = new_answer_with_array("pos", &list);
     if (!answer) return cgi_error_to_webserver(kJson);
-    for (const PosSettingRecord &terminal : terminals) {
-        json_object *entry = json_object_new_object();
-        add_entry_fields(entry, ReplyView(&terminal, sizeof terminal), 0, kPosFields, NVR_ARRAY_COUNT(kPosFields));
-        json_object_array_add(list, entry);
-    }
+    add_entries(list, ReplyView(terminals, sizeof terminals), 0, sizeof(PosSettingRecord), kPosTerminals, kPosFields,
+                NVR_ARRAY_COUNT(kPosFields));
     json_object_object_add(answer, "action", terminal_actions_json(id));
     return cgi_answer_json(answer, kJson);
 }

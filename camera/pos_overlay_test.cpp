@@ -29,7 +29,7 @@ std::string schedule_at(int hour) {
 std::string start_of(json_object *actions, const char *key) {
     json_object *day = json_object_array_get_idx(json_object_object_get(actions, key), 1);
     json_object *period = day ? json_object_array_get_idx(day, 0) : nullptr;
-    return period ? text_at(period, "startTime") : "<none>";
+    return period ? json_text(period, "startTime") : "<none>";
 }
 
 using PosOverlay = CameraTest;
@@ -41,26 +41,26 @@ TEST_F(PosOverlay, SettingsWithoutActionsRoundTrip) {
 
     json_object *info = post_answer("/2073", "{\"id\":3}");
     ASSERT_NE(info, nullptr);
-    EXPECT_EQ(keys_of(info), (std::vector<std::string>{"pos", "action"}));
+    EXPECT_EQ(answer_keys(info), (std::vector<std::string>{"pos", "action"}));
     ASSERT_EQ(length_at(info, "pos"), 8u);
     json_object *terminal = item_at(info, "pos", 3);
-    EXPECT_EQ(keys_of(terminal),
+    EXPECT_EQ(answer_keys(terminal),
               (std::vector<std::string>{"id", "enable", "name", "protocol", "connectionMode", "ip", "liveviewDisplay",
                                         "displayChannel", "startX", "startY", "areaWidth", "areaHeight",
                                         "characterEncodeing", "fontSize", "fontColor", "overlayMode", "displayTime",
                                         "timeout", "privacy1", "privacy2", "privacy3", "port", "nvrPort",
                                         "clearTime"}));
-    EXPECT_EQ(text_at(terminal, "name"), std::string(32, 'n'));
-    EXPECT_EQ(int_at(terminal, "id"), 3);
-    EXPECT_EQ(int_at(terminal, "fontColor"), 255);
-    EXPECT_EQ(int_at(terminal, "nvrPort"), 9100);
-    EXPECT_EQ(text_at(terminal, "privacy2"), "pin");
-    EXPECT_EQ(int_at(item_at(info, "pos", 7), "id"), 7);
-    EXPECT_EQ(int_at(item_at(info, "pos", 7), "enable"), 0);
+    EXPECT_EQ(json_text(terminal, "name"), std::string(32, 'n'));
+    EXPECT_EQ(json_int(terminal, "id"), 3);
+    EXPECT_EQ(json_int(terminal, "fontColor"), 255);
+    EXPECT_EQ(json_int(terminal, "nvrPort"), 9100);
+    EXPECT_EQ(json_text(terminal, "privacy2"), "pin");
+    EXPECT_EQ(json_int(item_at(info, "pos", 7), "id"), 7);
+    EXPECT_EQ(json_int(item_at(info, "pos", 7), "enable"), 0);
 
     // Every key is replaced: a missing number stores 0. A non-object "action" is no action.
     EXPECT_EQ(post_json("/2074", json_with(json_with(kTerminal, "port", ""), "action", "[1]")).output, kResZero);
-    EXPECT_EQ(int_at(item_at(post_answer("/2073", "{\"id\":0}"), "pos", 3), "port"), 0);
+    EXPECT_EQ(json_int(item_at(post_answer("/2073", "{\"id\":0}"), "pos", 3), "port"), 0);
     CameraAlarmInEventRecord untouched;
     memset(&untouched, 0, sizeof untouched);
     ASSERT_EQ(read_pos_event(QVDB_PATH, &untouched, 3), 0);
@@ -84,7 +84,7 @@ TEST_F(PosOverlay, ActionsRoundTrip) {
     json_object *info = post_answer("/2073", "{\"id\":7}");
     ASSERT_NE(info, nullptr);
     json_object *actions = json_object_object_get(info, "action");
-    EXPECT_EQ(keys_of(actions),
+    EXPECT_EQ(answer_keys(actions),
               (std::vector<std::string>{"effective", "audible", "interval", "audioId", "email", "email_interval",
                                         "email_pic_enable", "tri_channels_pic", "ptz", "ptz_interval", "ptzParams",
                                         "white", "whiteInfo", "white_interval", "httpSche", "httpParams",
@@ -92,11 +92,11 @@ TEST_F(PosOverlay, ActionsRoundTrip) {
                                         "triChnAlarms"}));
     const char *keys[] = {"effective", "audible", "email", "ptz", "white", "httpSche"};
     for (int i = 0; i < 6; i++) EXPECT_EQ(start_of(actions, keys[i]), "0" + std::to_string(i + 1) + ":00") << keys[i];
-    EXPECT_EQ(int_at(actions, "http_notification_interval"), 15);
-    EXPECT_EQ(text_at(actions, "triChannels"), "0101");
-    EXPECT_EQ(text_at(json_object_object_get(actions, "httpParams"), "url"), "http://pos/%d");
-    EXPECT_EQ(int_at(item_at(actions, "ptzParams", 0), "acto_ptz_channel"), 6);
-    EXPECT_EQ(int_at(item_at(actions, "whiteInfo", 0), "time"), 30);
+    EXPECT_EQ(json_int(actions, "http_notification_interval"), 15);
+    EXPECT_EQ(json_text(actions, "triChannels"), "0101");
+    EXPECT_EQ(json_text(json_object_object_get(actions, "httpParams"), "url"), "http://pos/%d");
+    EXPECT_EQ(json_int(item_at(actions, "ptzParams", 0), "acto_ptz_channel"), 6);
+    EXPECT_EQ(json_int(item_at(actions, "whiteInfo", 0), "time"), 30);
     EXPECT_EQ(json_object_to_json_string(json_object_object_get(actions, "triChnAlarms")), std::string("[ \"1\", \"\" ]"));
 
     // The HTTP schedule written under its table name is the terminal's schedule kind 6.
@@ -112,7 +112,7 @@ TEST_F(PosOverlay, ActionsRoundTrip) {
 
     // Actions of another terminal stay empty.
     json_object *other = json_object_object_get(post_answer("/2073", "{\"id\":6}"), "action");
-    EXPECT_EQ(int_at(other, "interval"), 0);
+    EXPECT_EQ(json_int(other, "interval"), 0);
     EXPECT_EQ(length_at(other, "ptzParams"), 0u);
 }
 
@@ -120,7 +120,7 @@ TEST_F(PosOverlay, BadTerminalsAreRefusedWithTheJsonError) {
     for (const char *route : {"/2073", "/2074"})
         for (const std::string &body : {json_with(kTerminal, "id", "8"), json_with(kTerminal, "id", "-1"),
                                         json_with(kTerminal, "id", ""), std::string("{")})
-            EXPECT_EQ(post_json(route, body).output, kJsonError) << route << " " << body;
+            EXPECT_EQ(post_json(route, body).output, kJsonErrorAnswer) << route << " " << body;
     EXPECT_EQ(codes(), std::vector<int>{});
     ASSERT_NE(post_answer("/2073", "{\"id\":7}"), nullptr);
 }
@@ -142,14 +142,14 @@ TEST_F(PosOverlay, HostileTextsAreStoredVerbatimAndNeverRun) {
         ASSERT_EQ(post_json("/2004", camera).output, kOk) << text;
         json_object *config = post_answer("/2000", "{\"chnid\":2}");
         ASSERT_NE(config, nullptr) << text;
-        EXPECT_EQ(text_at(config, "name"), text);
-        EXPECT_EQ(text_at(config, "ddns"), text);
+        EXPECT_EQ(json_text(config, "name"), text);
+        EXPECT_EQ(json_text(config, "ddns"), text);
         std::string terminal = json_with(json_with(json_with(kTerminal, "name", quoted), "ip", quoted), "privacy3", quoted);
         ASSERT_EQ(post_json("/2074", terminal).output, kResZero) << text;
         json_object *pos = item_at(post_answer("/2073", "{\"id\":3}"), "pos", 3);
-        EXPECT_EQ(text_at(pos, "name"), cut);
-        EXPECT_EQ(text_at(pos, "ip"), text);
-        EXPECT_EQ(text_at(pos, "privacy3"), text);
+        EXPECT_EQ(json_text(pos, "name"), cut);
+        EXPECT_EQ(json_text(pos, "ip"), text);
+        EXPECT_EQ(json_text(pos, "privacy3"), text);
     }
     EXPECT_FALSE(root.exists("/tmp/ran"));
 }
