@@ -274,6 +274,13 @@ TEST_F(CameraChannels, ConfigAndDeleteServeChannelsBelowSixteen) {
     }
     EXPECT_EQ(codes(), std::vector<int>{});
     ASSERT_NE(post_answer("/2000", "{\"chnid\":15}"), nullptr);
+
+    // Masks that cannot be read are not written back.
+    exec_sql("DELETE FROM privacy_mask WHERE channel = 15");
+    ASSERT_EQ(post_json("/2005", "{\"chnid\":15}").output, kOk);
+    PrivacyMaskRecord masks;
+    EXPECT_EQ(read_privacy_mask(QVDB_PATH, &masks, 15), -1);
+    EXPECT_EQ(name(15), "CAM16");
 }
 
 TEST_F(CameraChannels, NamesFollowMaxCamerasWithinTheChannels) {
