@@ -1,7 +1,7 @@
 // Canned replies of the simulated daemon for module "/2001" (camera channels, people counting,
-// point of sale). The simulated recorder keeps the cameras added on its channels: a search finds
-// three cameras on the network, and a camera checked before it is added is the one the channel
-// lists afterwards.
+// point of sale). The simulated recorder keeps the cameras added on its channels while it runs:
+// a search finds three cameras on the network, and a camera checked before it is added is the
+// one the channel lists afterwards.
 #include <stdio.h>
 #include <string.h>
 
