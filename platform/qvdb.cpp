@@ -13,10 +13,6 @@
 #include "platform/make_dirs.h"
 #include "platform/qvdb_internal.h"
 
-const char *const kQvdbRecordsTable = "records";
-const char *const kQvdbListEntriesTable = "list_entries";
-const char *const kQvdbSchedulesTable = "schedules";
-
 namespace {
 
 // The registry runs in registration order, so the first registration of a name is the first
@@ -56,7 +52,7 @@ bool first_of_name(const QvdbTable *table) { return qvdb_find_table(table->name)
 // ----- the fixed schema -----
 
 // Every file holds these tables, whatever record kinds the program declares; the parameters
-// only the settings file. Keys lead with the kind, so a kind's rows sit together in key order.
+// only the settings file. The key leads with the kind, so a kind's rows sit together.
 struct FixedTable {
     const char *name;
     const char *sql;
@@ -72,30 +68,6 @@ const FixedTable kFixedTables[] = {
      "  PRIMARY KEY (kind, extra, id)\n"
      ") WITHOUT ROWID",
      false},
-    {"list_entries",
-     "CREATE TABLE list_entries (\n"
-     "  kind TEXT,\n"
-     "  extra INTEGER,\n"
-     "  owner INTEGER,\n"
-     "  slot INTEGER,\n"
-     "  doc TEXT,\n"
-     "  PRIMARY KEY (kind, extra, owner, slot)\n"
-     ") WITHOUT ROWID",
-     false},
-    {"schedules",
-     "CREATE TABLE schedules (\n"
-     "  kind TEXT,\n"
-     "  extra INTEGER,\n"
-     "  channel INTEGER,\n"
-     "  day INTEGER,\n"
-     "  slot INTEGER,\n"
-     "  start_time TEXT,\n"
-     "  end_time TEXT,\n"
-     "  action_type INTEGER,\n"
-     "  day_flag INTEGER,\n"
-     "  PRIMARY KEY (kind, extra, channel, day, slot)\n"
-     ") WITHOUT ROWID",
-     false},
     {"params",
      "CREATE TABLE params (\n"
      "  \"key\" TEXT PRIMARY KEY,\n"
@@ -105,7 +77,7 @@ const FixedTable kFixedTables[] = {
 };
 
 // Changes whenever the fixed tables change; part of every file's schema stamp.
-constexpr const char *kLayout = "records, list_entries, schedules and params as JSON documents, 1";
+constexpr const char *kLayout = "records and params, JSON documents, 1";
 
 // ----- the schema stamp -----
 

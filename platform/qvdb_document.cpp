@@ -86,30 +86,121 @@ class DocumentReader {
   public:
     DocumentReader(const char *text, size_t length) : at_(text), end_(text + length) {}
 
-    bool record(const QvdbShape &shape, void *record) {
-        char *bytes = static_cast<char *>(record);
+    // The whole text is one object of a record's fields.
+    bool record(const QvdbShape &shape, void *record) { return object(shape, static_cast<char *>(record)) && finished(); }
+
+    // {"entries":[{fields}, ...]}: at most capacity entries.
+    bool list(const QvdbShape &shape, void *entries, int capacity, int *count) {
+        char *bytes = static_cast<char *>(entries);
+        *count = 0;
+        bool ok = members([&](const char *key, size_t) {
+            if (strcmp(key, "entries") != 0 || !peek('[')) return skip(0);
+            return elements([&]() {
+                if (*count >= capacity) return skip(1);
+                return object(shape, bytes + static_cast<size_t>((*count)++) * shape.size);
+            });
+        });
+        return ok && finished();
+    }
+
+    // {"day_flags":[8 numbers],"periods":[[day, slot, start, end, action], ...]}.
+    bool schedule(WeeklySchedule *schedule) {
+        bool ok = members([&](const char *key, size_t) {
+            if (strcmp(key, "day_flags") == 0 && peek('[')) {
+                int day = 0;
+                return elements([&]() {
+                    int64_t flag = 0;
+                    if (!integer(&flag)) return false;
+                    if (day < 8) schedule->day[day].dayFlag = static_cast<int32_t>(flag);
+                    day++;
+                    return true;
+                });
+            }
+            if (strcmp(key, "periods") == 0 && peek('[')) return elements([&]() { return period(schedule); });
+            return skip(0);
+        });
+        return ok && finished();
+    }
+
+  private:
+    // An object of a record's fields at the current position.
+    bool object(const QvdbShape &shape, char *record) {
+        uint32_t expected = 0;  // documents list the fields in declaration order
+        return members([&](const char *key, size_t length) {
+            const QvdbField *field = length < kMaxKeyLength ? match(shape, key, length, &expected) : nullptr;
+            return field ? value(*field, record + field->offset) : skip(0);
+        });
+    }
+
+    // An object; member(key, length) consumes each value. Keys longer than the buffer are cut.
+    template <typename Member>
+    bool members(Member member) {
         space();
         if (!take('{')) return false;
         space();
-        if (take('}')) return finished();
-        uint32_t expected = 0;  // documents list the fields in declaration order
+        if (take('}')) return true;
         for (;;) {
             char key[kMaxKeyLength];
-            size_t key_length = 0;
-            space();
-            if (!string(key, sizeof key, &key_length)) return false;
+            size_t length = 0;
+            if (!string(key, sizeof key, &length)) return false;
             space();
             if (!take(':')) return false;
             space();
-            const QvdbField *field = key_length < sizeof key ? match(shape, key, key_length, &expected) : nullptr;
-            if (!(field ? value(*field, bytes + field->offset) : skip(0))) return false;
+            if (!member(key, length)) return false;
             space();
-            if (take('}')) return finished();
+            if (take('}')) return true;
+            if (!take(',')) return false;
+            space();
+        }
+    }
+
+    // An array; element() consumes each item.
+    template <typename Element>
+    bool elements(Element element) {
+        if (!take('[')) return false;
+        space();
+        if (take(']')) return true;
+        for (;;) {
+            space();
+            if (!element()) return false;
+            space();
+            if (take(']')) return true;
             if (!take(',')) return false;
         }
     }
 
-  private:
+    // [day, slot, start, end, action]; periods outside the week are passed over.
+    bool period(WeeklySchedule *schedule) {
+        int64_t day = -1, slot = -1, action = 0;
+        char start[sizeof(SchedulePeriod::startTime)] = "", end[sizeof(SchedulePeriod::endTime)] = "";
+        size_t length = 0;
+        int item = 0;
+        bool ok = elements([&]() {
+            switch (item++) {
+                case 0: return integer(&day);
+                case 1: return integer(&slot);
+                case 2: return string(start, sizeof start, &length);
+                case 3: return string(end, sizeof end, &length);
+                case 4: return integer(&action);
+                default: return skip(1);
+            }
+        });
+        if (!ok || item < 5) return false;
+        if (day < 0 || day >= 8 || slot < 0 || slot >= 48) return true;
+        SchedulePeriod &stored = schedule->day[day].period[slot];
+        memcpy(stored.startTime, start, sizeof start);
+        memcpy(stored.endTime, end, sizeof end);
+        stored.actionType = static_cast<int32_t>(action);
+        return true;
+    }
+
+    bool integer(int64_t *value) {
+        double real;
+        return number(&real, value);
+    }
+
+    bool peek(char c) const { return at_ < end_ && *at_ == c; }
+
     bool finished() {
         space();
         return at_ == end_;
@@ -358,8 +449,61 @@ void qvdb_document_write(const QvdbShape &shape, const void *record, const QvdbF
     out += '}';
 }
 
+void qvdb_list_document_write(const QvdbShape &shape, const void *entries, int count, std::string &out) {
+    const char *bytes = static_cast<const char *>(entries);
+    const QvdbField *owner = qvdb_find_field(shape, shape.key_column);
+    out += "{\"entries\":[";
+    for (int i = 0; i < count; i++) {
+        if (i) out += ',';
+        qvdb_document_write(shape, bytes + static_cast<size_t>(i) * shape.size, owner, out);
+    }
+    out += "]}";
+}
+
+void qvdb_schedule_document_write(const WeeklySchedule &schedule, std::string &out) {
+    out += "{\"day_flags\":[";
+    for (int day = 0; day < 8; day++) {
+        if (day) out += ',';
+        append_integer(out, schedule.day[day].dayFlag);
+    }
+    out += "],\"periods\":[";
+    bool first = true;
+    for (int day = 0; day < 8; day++) {
+        for (int slot = 0; slot < 48; slot++) {
+            const SchedulePeriod &period = schedule.day[day].period[slot];
+            if (!period.startTime[0] && !period.endTime[0] && period.actionType == 0) continue;
+            out += first ? "[" : ",[";
+            first = false;
+            append_integer(out, day);
+            out += ',';
+            append_integer(out, slot);
+            out += ',';
+            append_string(out, period.startTime, strnlen(period.startTime, sizeof period.startTime - 1));
+            out += ',';
+            append_string(out, period.endTime, strnlen(period.endTime, sizeof period.endTime - 1));
+            out += ',';
+            append_integer(out, period.actionType);
+            out += ']';
+        }
+    }
+    out += "]}";
+}
+
 bool qvdb_document_read(const QvdbShape &shape, const char *text, size_t length, void *record) {
     if (!text) return false;
     DocumentReader reader(text, length);
     return reader.record(shape, record);
+}
+
+bool qvdb_list_document_read(const QvdbShape &shape, const char *text, size_t length, void *entries, int capacity,
+                             int *count) {
+    if (!text) return false;
+    DocumentReader reader(text, length);
+    return reader.list(shape, entries, capacity, count);
+}
+
+bool qvdb_schedule_document_read(const char *text, size_t length, WeeklySchedule *schedule) {
+    if (!text) return false;
+    DocumentReader reader(text, length);
+    return reader.schedule(schedule);
 }

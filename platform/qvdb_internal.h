@@ -54,13 +54,12 @@ class QvdbStatement {
 // Finalizes the idle statements of a connection (before it is closed).
 void qvdb_finalize_idle(QvdbConnection *connection);
 
-// The fixed tables of every file. A record is one row of "records" whose doc holds its fields as
-// a JSON object keyed by column name; a list entry is one row of "list_entries" (the owner is
-// the row's key, not part of the doc); a schedule is rows of "schedules", one per period in use.
-// "kind" is the registered table name; "extra" the second key (0 for kinds without one).
-extern const char *const kQvdbRecordsTable;
-extern const char *const kQvdbListEntriesTable;
-extern const char *const kQvdbSchedulesTable;
+// Every file holds one table "records" (kind, extra, id, doc), where kind is the registered
+// table name, extra the second key (0 for kinds without one), id the key (channel, id or list
+// owner) and doc a JSON object: a record's fields keyed by column name; a list as
+// {"entries":[{fields}, ...]} (the owner field left out); a weekly schedule as
+// {"day_flags":[8 numbers],"periods":[[day, slot, start, end, action], ...]} with the periods
+// in use. The settings file also holds the parameters.
 
 // True for names made of letters, digits and '_' that do not start with a digit.
 bool qvdb_valid_identifier(const char *name);
@@ -75,12 +74,19 @@ void qvdb_set_field_int(const QvdbField &field, void *record, int64_t value);
 // Stores the shape's factory record of key (and second key) unless a record is stored there.
 bool qvdb_store_factory_record(QvdbConnection *connection, const QvdbTable &table, int key, int extra);
 
-// The JSON document of a record or list entry: every field but skip, in declaration order;
-// texts cut at their field, int32_t arrays as arrays of every element.
+// Appends the JSON document of a record or list entry: every field but skip, in declaration
+// order; texts cut at their field, int32_t arrays as arrays of every element.
 void qvdb_document_write(const QvdbShape &shape, const void *record, const QvdbField *skip, std::string &out);
-// Fills the fields of a record from a document (text NUL-terminated at length). The record is
-// expected zeroed: keys this build does not declare are passed over, fields the document lacks
-// stay zero. False for text that is not a JSON object.
+// Appends the document of count list entries, and of a weekly schedule.
+void qvdb_list_document_write(const QvdbShape &shape, const void *entries, int count, std::string &out);
+void qvdb_schedule_document_write(const WeeklySchedule &schedule, std::string &out);
+// Fill a record, at most capacity list entries (*count gets their number) or a schedule from a
+// document (text NUL-terminated at length). The destination is expected zeroed: keys this build
+// does not declare are passed over, fields the document lacks stay zero. False for text that is
+// not such a JSON object.
 bool qvdb_document_read(const QvdbShape &shape, const char *text, size_t length, void *record);
+bool qvdb_list_document_read(const QvdbShape &shape, const char *text, size_t length, void *entries, int capacity,
+                             int *count);
+bool qvdb_schedule_document_read(const char *text, size_t length, WeeklySchedule *schedule);
 
 #endif

@@ -1,5 +1,6 @@
-// Configuration database library: records, lists and schedules of every declared kind in the
-// fixed tables (the kind and keys are bound values; the SQL texts are the same for every kind).
+// Configuration database library: records, lists and schedules of every declared kind, each one
+// row of the records table (the kind and keys are bound values; the SQL texts are the same for
+// every kind).
 #include <string.h>
 
 #include <string>
@@ -9,8 +10,9 @@
 
 namespace {
 
-// A record's doc is merged into the stored one, so keys this build does not declare (written by
-// a newer one) survive a read-modify-write. A stored doc that is no JSON object is replaced.
+// A doc is merged into the stored one, so keys this build does not declare (written by a newer
+// one) survive a read-modify-write; arrays (a list's entries, a schedule's periods) are replaced
+// whole. A stored doc that is no JSON object is replaced.
 const char kUpsertRecord[] =
     "INSERT INTO records (kind, extra, id, doc) VALUES (?1, ?2, ?3, ?4) ON CONFLICT (kind, extra, id) DO UPDATE "
     "SET doc = CASE WHEN json_valid(doc) THEN json_patch(doc, excluded.doc) ELSE excluded.doc END";
@@ -27,18 +29,6 @@ const char kSelectByPrefix[] =
 const char kCountInUse[] = "SELECT count(*) FROM records WHERE kind = ?1 AND (?2 IS NULL OR json_extract(doc, ?2) <> 0)";
 const char kKeysInUse[] = "SELECT id FROM records WHERE kind = ?1 AND (?2 IS NULL OR json_extract(doc, ?2) <> 0) ORDER BY id";
 const char kSetInteger[] = "UPDATE records SET doc = json_set(doc, ?2, ?3) WHERE kind = ?1 AND id = ?4";
-
-const char kSelectList[] = "SELECT doc FROM list_entries WHERE kind = ?1 AND extra = ?2 AND owner = ?3 ORDER BY slot";
-const char kDeleteList[] = "DELETE FROM list_entries WHERE kind = ?1 AND extra = ?2 AND owner = ?3";
-const char kInsertEntry[] = "INSERT INTO list_entries (kind, extra, owner, slot, doc) VALUES (?1, ?2, ?3, ?4, ?5)";
-
-const char kSelectSchedule[] =
-    "SELECT day, slot, start_time, end_time, action_type, day_flag FROM schedules "
-    "WHERE kind = ?1 AND extra = ?2 AND channel = ?3";
-const char kDeleteSchedule[] = "DELETE FROM schedules WHERE kind = ?1 AND extra = ?2 AND channel = ?3";
-const char kInsertPeriod[] =
-    "INSERT INTO schedules (kind, extra, channel, day, slot, start_time, end_time, action_type, day_flag) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
 
 // The connection of db when the table lives in that file and has the expected layout.
 QvdbConnection *open_for(const char *db, const QvdbTable &table, QvdbLayout layout) {
@@ -93,13 +83,37 @@ bool load_record(const QvdbShape &shape, sqlite3_stmt *statement, int doc_column
     return true;
 }
 
-// Stores one record under key with the statement's SQL (upsert or factory insert).
-bool store_record(QvdbStatement &insert, const QvdbTable &table, const void *record, int key, int extra) {
-    std::string doc;
-    qvdb_document_write(*table.shape, record, nullptr, doc);
+// Stores a document under key with the statement's SQL (upsert or factory insert).
+bool store_doc(QvdbStatement &insert, const QvdbTable &table, const std::string &doc, int key, int extra) {
     bind_keys(insert.get(), table, extra, key);
     sqlite3_bind_text(insert.get(), 4, doc.data(), static_cast<int>(doc.size()), SQLITE_STATIC);
     return insert.run();
+}
+
+bool store_record(QvdbStatement &insert, const QvdbTable &table, const void *record, int key, int extra) {
+    std::string doc;
+    qvdb_document_write(*table.shape, record, nullptr, doc);
+    return store_doc(insert, table, doc, key, extra);
+}
+
+// The stored document of key into a statement stepped to its row; false when there is none.
+bool select_doc(QvdbStatement &select, const QvdbTable &table, int key, int extra) {
+    if (!select) return false;
+    bind_keys(select.get(), table, extra, key);
+    return sqlite3_step(select.get()) == SQLITE_ROW;
+}
+const char *doc_text(QvdbStatement &select) { return reinterpret_cast<const char *>(sqlite3_column_text(select.get(), 0)); }
+size_t doc_length(QvdbStatement &select) { return static_cast<size_t>(sqlite3_column_bytes(select.get(), 0)); }
+
+// Stores one document under each key of mask (below the key limit) in one transaction.
+int store_doc_for_keys(const char *db, QvdbConnection *connection, const QvdbTable &table, const std::string &doc,
+                       uint64_t mask, int extra) {
+    DbTransaction transaction(db);
+    QvdbStatement insert(connection, kUpsertRecord);
+    if (!transaction.ok() || !insert) return -1;
+    for (int key = 0; key < 64 && key < table.shape->key_limit; key++)
+        if ((mask & (1ULL << key)) && !store_doc(insert, table, doc, key, extra)) transaction.fail();
+    return transaction.commit();
 }
 
 // Stores records[key] under each key of mask (below count and the key limit), its key field set
@@ -122,72 +136,17 @@ int store_record_for_keys(const char *db, const QvdbTable &table, const void *co
     return transaction.commit();
 }
 
-// ----- lists -----
-
-bool store_list(QvdbConnection *connection, const QvdbTable &table, const void *entries, int count, int owner,
-                int extra) {
-    const QvdbShape &shape = *table.shape;
-    QvdbStatement erase(connection, kDeleteList);
-    QvdbStatement insert(connection, kInsertEntry);
-    if (!erase || !insert) return false;
-    bind_keys(erase.get(), table, extra, owner);
-    if (!erase.run()) return false;
-    const unsigned char *bytes = static_cast<const unsigned char *>(entries);
+// A list's document: at most the shape's entries.
+std::string list_doc(const QvdbShape &shape, const void *entries, int count) {
     std::string doc;
-    for (int slot = 0; slot < count && slot < shape.slot_limit; slot++) {
-        doc.clear();
-        qvdb_document_write(shape, bytes + static_cast<size_t>(slot) * shape.size, key_field(shape), doc);
-        bind_keys(insert.get(), table, extra, owner);
-        sqlite3_bind_int(insert.get(), 4, slot);
-        sqlite3_bind_text(insert.get(), 5, doc.data(), static_cast<int>(doc.size()), SQLITE_STATIC);
-        if (!insert.run()) return false;
-    }
-    return true;
+    qvdb_list_document_write(shape, entries, count < shape.slot_limit ? count : shape.slot_limit, doc);
+    return doc;
 }
 
-// ----- schedules -----
-
-bool slot_used(const SchedulePeriod &period) {
-    return period.startTime[0] || period.endTime[0] || period.actionType != 0;
-}
-
-void bind_text_field(sqlite3_stmt *statement, int index, const char *text, size_t size) {
-    sqlite3_bind_text(statement, index, text, static_cast<int>(strnlen(text, size - 1)), SQLITE_STATIC);
-}
-
-bool store_schedule(QvdbConnection *connection, const QvdbTable &table, const WeeklySchedule &schedule,
-                    int channel, int extra) {
-    QvdbStatement erase(connection, kDeleteSchedule);
-    QvdbStatement insert(connection, kInsertPeriod);
-    if (!erase || !insert) return false;
-    bind_keys(erase.get(), table, extra, channel);
-    if (!erase.run()) return false;
-    for (int day = 0; day < 8; day++) {
-        const ScheduleDay &periods = schedule.day[day];
-        bool any_used = false;
-        for (const SchedulePeriod &period : periods.period) any_used = any_used || slot_used(period);
-        for (int slot = 0; slot < 48; slot++) {
-            const SchedulePeriod &period = periods.period[slot];
-            // A day flag without periods is kept in an empty slot-0 row.
-            if (!slot_used(period) && (any_used || slot != 0 || periods.dayFlag == 0)) continue;
-            bind_keys(insert.get(), table, extra, channel);
-            sqlite3_bind_int(insert.get(), 4, day);
-            sqlite3_bind_int(insert.get(), 5, slot);
-            bind_text_field(insert.get(), 6, period.startTime, sizeof period.startTime);
-            bind_text_field(insert.get(), 7, period.endTime, sizeof period.endTime);
-            sqlite3_bind_int(insert.get(), 8, period.actionType);
-            sqlite3_bind_int(insert.get(), 9, periods.dayFlag);
-            if (!insert.run()) return false;
-        }
-    }
-    return true;
-}
-
-void copy_column_text(sqlite3_stmt *statement, int index, char *out, size_t size) {
-    memset(out, 0, size);
-    const unsigned char *text = sqlite3_column_text(statement, index);
-    size_t length = static_cast<size_t>(sqlite3_column_bytes(statement, index));
-    if (text) memcpy(out, text, length < size - 1 ? length : size - 1);
+std::string schedule_doc(const WeeklySchedule &schedule) {
+    std::string doc;
+    qvdb_schedule_document_write(schedule, doc);
+    return doc;
 }
 
 }  // namespace
@@ -211,9 +170,7 @@ int qvdb_read_record(const char *db, const QvdbTable &table, void *record, int k
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection || !record || !key_field(shape) || !key_in_range(shape, key, extra)) return -1;
     QvdbStatement select(connection, kSelectRecord);
-    if (!select) return -1;
-    bind_keys(select.get(), table, extra, key);
-    if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
+    if (!select_doc(select, table, key, extra)) return -1;
     return load_record(shape, select.get(), 0, key, record) ? 0 : -1;
 }
 
@@ -350,17 +307,18 @@ int qvdb_read_list(const char *db, const QvdbTable &table, void *entries, int ca
     const QvdbField *owner_field = key_field(shape);
     if (!connection || !entries || !count || capacity < 0 || !owner_field || !key_in_range(shape, owner, extra))
         return -1;
-    QvdbStatement select(connection, kSelectList);
-    if (!select) return -1;
-    bind_keys(select.get(), table, extra, owner);
     unsigned char *bytes = static_cast<unsigned char *>(entries);
     memset(bytes, 0, static_cast<size_t>(capacity) * shape.size);
+    QvdbStatement select(connection, kSelectRecord);
+    if (!select) return -1;
+    if (!select_doc(select, table, owner, extra)) return 0;  // an owner without a list has an empty one
     int limit = capacity < shape.slot_limit ? capacity : shape.slot_limit;
-    while (*count < limit && sqlite3_step(select.get()) == SQLITE_ROW) {
-        void *entry = bytes + static_cast<size_t>(*count) * shape.size;
-        if (!load_record(shape, select.get(), 0, owner, entry)) return -1;
-        (*count)++;
+    if (!qvdb_list_document_read(shape, doc_text(select), doc_length(select), bytes, limit, count)) {
+        memset(bytes, 0, static_cast<size_t>(capacity) * shape.size);
+        *count = 0;
+        return -1;
     }
+    for (int i = 0; i < *count; i++) qvdb_set_field_int(*owner_field, bytes + static_cast<size_t>(i) * shape.size, owner);
     return 0;
 }
 
@@ -368,10 +326,7 @@ int qvdb_write_list(const char *db, const QvdbTable &table, const void *entries,
     QvdbConnection *connection = open_for(db, table, QvdbLayout::List);
     if (!connection || !entries || count < 0 || !key_field(*table.shape) || !key_in_range(*table.shape, owner, extra))
         return -1;
-    DbTransaction transaction(db);
-    if (!transaction.ok()) return -1;
-    if (!store_list(connection, table, entries, count, owner, extra)) transaction.fail();
-    return transaction.commit();
+    return store_doc_for_keys(db, connection, table, list_doc(*table.shape, entries, count), 1ULL << owner, extra);
 }
 
 int qvdb_copy_list(const char *db, const QvdbTable &table, const void *entries, int count, uint64_t mask,
@@ -379,11 +334,7 @@ int qvdb_copy_list(const char *db, const QvdbTable &table, const void *entries, 
     QvdbConnection *connection = open_for(db, table, QvdbLayout::List);
     if (!connection || !entries || count < 0 || !key_field(*table.shape) || !key_in_range(*table.shape, 0, extra))
         return -1;
-    DbTransaction transaction(db);
-    if (!transaction.ok()) return -1;
-    for (int owner = 0; owner < 64 && owner < table.shape->key_limit; owner++)
-        if ((mask & (1ULL << owner)) && !store_list(connection, table, entries, count, owner, extra)) transaction.fail();
-    return transaction.commit();
+    return store_doc_for_keys(db, connection, table, list_doc(*table.shape, entries, count), mask, extra);
 }
 
 // ----- schedules -----
@@ -391,41 +342,25 @@ int qvdb_copy_list(const char *db, const QvdbTable &table, const void *entries, 
 int qvdb_read_schedule(const char *db, const QvdbTable &table, WeeklySchedule *schedule, int channel, int extra) {
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Schedule);
     if (!connection || !schedule || !key_in_range(*table.shape, channel, extra)) return -1;
-    QvdbStatement select(connection, kSelectSchedule);
-    if (!select) return -1;
-    bind_keys(select.get(), table, extra, channel);
     memset(schedule, 0, sizeof *schedule);
-    while (sqlite3_step(select.get()) == SQLITE_ROW) {
-        int day = sqlite3_column_int(select.get(), 0);
-        int slot = sqlite3_column_int(select.get(), 1);
-        if (day < 0 || day >= 8 || slot < 0 || slot >= 48) continue;
-        SchedulePeriod &period = schedule->day[day].period[slot];
-        copy_column_text(select.get(), 2, period.startTime, sizeof period.startTime);
-        copy_column_text(select.get(), 3, period.endTime, sizeof period.endTime);
-        period.actionType = sqlite3_column_int(select.get(), 4);
-        schedule->day[day].dayFlag = sqlite3_column_int(select.get(), 5);
-    }
-    return 0;
+    QvdbStatement select(connection, kSelectRecord);
+    if (!select) return -1;
+    if (!select_doc(select, table, channel, extra)) return 0;  // a channel without periods has an empty schedule
+    if (qvdb_schedule_document_read(doc_text(select), doc_length(select), schedule)) return 0;
+    memset(schedule, 0, sizeof *schedule);
+    return -1;
 }
 
 int qvdb_write_schedule(const char *db, const QvdbTable &table, const WeeklySchedule *schedule, int channel,
                         int extra) {
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Schedule);
     if (!connection || !schedule || !key_in_range(*table.shape, channel, extra)) return -1;
-    DbTransaction transaction(db);
-    if (!transaction.ok()) return -1;
-    if (!store_schedule(connection, table, *schedule, channel, extra)) transaction.fail();
-    return transaction.commit();
+    return store_doc_for_keys(db, connection, table, schedule_doc(*schedule), 1ULL << channel, extra);
 }
 
 int qvdb_copy_schedule(const char *db, const QvdbTable &table, const WeeklySchedule *schedule, uint64_t mask,
                        int extra) {
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Schedule);
     if (!connection || !schedule || !key_in_range(*table.shape, 0, extra)) return -1;
-    DbTransaction transaction(db);
-    if (!transaction.ok()) return -1;
-    for (int channel = 0; channel < 64 && channel < table.shape->key_limit; channel++)
-        if ((mask & (1ULL << channel)) && !store_schedule(connection, table, *schedule, channel, extra))
-            transaction.fail();
-    return transaction.commit();
+    return store_doc_for_keys(db, connection, table, schedule_doc(*schedule), mask, extra);
 }

@@ -125,13 +125,13 @@ TEST_F(SchemaLifecycle, NewFileGetsSchemaFactoryRowsAndNoAccount) {
     // the OEM file.
     EXPECT_EQ(query(file, "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master WHERE type = 'table' "
                           "ORDER BY name)"),
-              "list_entries,params,records,schedules");
+              "params,records");
     EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'index'"), "0");
     EXPECT_EQ(query(file, "SELECT count(*) FROM records WHERE kind = 'oem_users'"), "0");
     ASSERT_EQ(qvdb_init_file(QVDB_OEM_PATH), 0);
     EXPECT_EQ(query(db_file(QVDB_OEM_PATH), "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
                                             "WHERE type = 'table' ORDER BY name)"),
-              "list_entries,records,schedules");
+              "records");
 }
 
 TEST_F(SchemaLifecycle, ReopeningAnUpToDateFileDoesNoSchemaWork) {
@@ -157,8 +157,8 @@ TEST_F(SchemaLifecycle, OlderFileGetsNewFactoryRowsAndKeepsItsRecords) {
     std::string file = db_file(QVDB_PATH);
     query(file, "DELETE FROM records WHERE kind = 'network' OR (kind = 'motion' AND id > 10)");
     query(file, "DELETE FROM params WHERE key = 'alarm_in'");
-    query(file, "DROP TABLE list_entries");
-    query(file, "CREATE TABLE list_entries (name TEXT, channel INTEGER, slot INTEGER)");
+    query(file, "DROP TABLE params");
+    query(file, "CREATE TABLE params (name TEXT, channel INTEGER, slot INTEGER)");
     query(file, "PRAGMA user_version = 1");
     int upgrades = qvdb_schema_upgrades();
 
@@ -237,7 +237,7 @@ TEST_F(SchemaLifecycle, NamesInASharedTableStayApart) {
     ASSERT_EQ(write_motion_effective_schedule(QVDB_PATH, other.get(), 3), 0);
     ASSERT_EQ(qvdb_read_schedule(QVDB_PATH, kOwnSchedule, other.get(), 3), 0);
     EXPECT_STREQ(other->day[0].period[1].startTime, "01:00");
-    EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT count(*) FROM schedules WHERE kind = 'test_own_schedule'"), "1");
+    EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT count(*) FROM records WHERE kind = 'test_own_schedule'"), "1");
 
     HttpTarget target{};
     target.channel = 1;
