@@ -396,17 +396,25 @@ TEST_F(ConcurrentWriters, EightProcessesLoseNothingAndNeverFailBusy) {
     EXPECT_EQ(get_param_int(QVDB_PATH, "shared_counter", 0), kProcesses * 50);
 }
 
+// Eight requests on a device root whose files do not exist yet: each finds a complete factory
+// file, whichever of them creates it, and every write lands.
 TEST_F(ConcurrentWriters, ProcessesCreatingANewFileTogetherAgree) {
+    constexpr int kProcesses = 8;
+    int upgrades = qvdb_schema_upgrades();
     std::vector<pid_t> children;
-    for (int p = 0; p < 4; p++) {
+    for (int p = 0; p < kProcesses; p++) {
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             qvdb_forget_connections();
             MotionRecord record{};
+            if (read_motion(QVDB_PATH, &record, 63) != 0 || get_param_int(QVDB_PATH, "alarm_in", 0) != 16) _exit(2);
             record.channel = p;
             record.enable = 1;
-            _exit(write_motion(QVDB_PATH, &record) == 0 ? 0 : 1);
+            OemUserRecord oem{};
+            oem.id = p;
+            oem.enable = 1;
+            _exit(write_motion(QVDB_PATH, &record) == 0 && write_user_oem(QVDB_OEM_PATH, &oem) == 0 ? 0 : 1);
         }
         children.push_back(pid);
     }
@@ -415,12 +423,17 @@ TEST_F(ConcurrentWriters, ProcessesCreatingANewFileTogetherAgree) {
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
         EXPECT_EQ(WEXITSTATUS(status), 0);
     }
-    for (int p = 0; p < 4; p++) {
+    for (int p = 0; p < kProcesses; p++) {
         MotionRecord record{};
         ASSERT_EQ(read_motion(QVDB_PATH, &record, p), 0);
         EXPECT_EQ(record.enable, 1);
     }
+    OemUserRecord oems[kQvdbMaxUsers];
+    int count = 0;
+    ASSERT_EQ(read_users_oem(QVDB_OEM_PATH, oems, &count), 0);
+    EXPECT_EQ(count, kProcesses);
     EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT count(*) FROM records WHERE kind = 'motion'"), "64");
+    EXPECT_EQ(qvdb_schema_upgrades(), upgrades);  // this process found the files made
 }
 
 }  // namespace
