@@ -25,6 +25,20 @@ const QvdbShape kArrayShape = qvdb_record_shape_ex(kQvdbAnpr, sizeof(ArrayRecord
                                                    8, 8, "mode", 3);
 QVDB_TABLE(kArrayTable, "test_array_records", kArrayShape);
 
+// A list kind of the tests whose owners go past 64: the round trip of every kind writes and reads
+// its last owner.
+struct WideOwnerEntry {
+    int32_t owner;
+    int32_t values[2];
+};
+const QvdbField kWideOwnerFields[] = {
+    QVDB_FIELD(WideOwnerEntry, owner, "owner"),
+    QVDB_FIELD(WideOwnerEntry, values, "values_list"),
+};
+const QvdbShape kWideOwnerShape =
+    qvdb_list_shape(kQvdbOem, sizeof(WideOwnerEntry), QVDB_FIELDS(kWideOwnerFields), "owner", 100, 3);
+QVDB_TABLE(kWideOwnerTable, "test_wide_owner_lists", kWideOwnerShape);
+
 using ArrayFields = DbTest;
 using PtzEntries = DbTest;
 using HttpBatch = DbTest;

@@ -105,14 +105,22 @@ bool select_doc(QvdbStatement &select, const QvdbTable &table, int key, int extr
 const char *doc_text(QvdbStatement &select) { return reinterpret_cast<const char *>(sqlite3_column_text(select.get(), 0)); }
 size_t doc_length(QvdbStatement &select) { return static_cast<size_t>(sqlite3_column_bytes(select.get(), 0)); }
 
-// Stores one document under each key of mask (below the key limit) in one transaction.
-int store_doc_for_keys(const char *db, QvdbConnection *connection, const QvdbTable &table, const std::string &doc,
-                       uint64_t mask, int extra) {
+// The keys of mask below the limit (and below 64).
+std::vector<int> keys_of(uint64_t mask, int limit) {
+    std::vector<int> keys;
+    for (int key = 0; key < 64 && key < limit; key++)
+        if (mask & (1ULL << key)) keys.push_back(key);
+    return keys;
+}
+
+// Stores one document under each of the keys, in one transaction.
+int store_doc_under(const char *db, QvdbConnection *connection, const QvdbTable &table, const std::string &doc,
+                    const std::vector<int> &keys, int extra) {
     DbTransaction transaction(db);
     QvdbStatement insert(connection, kUpsertRecord);
     if (!transaction.ok() || !insert) return -1;
-    for (int key = 0; key < 64 && key < table.shape->key_limit; key++)
-        if ((mask & (1ULL << key)) && !store_doc(insert, table, doc, key, extra)) transaction.fail();
+    for (int key : keys)
+        if (!store_doc(insert, table, doc, key, extra)) transaction.fail();
     return transaction.commit();
 }
 
@@ -127,8 +135,7 @@ int store_record_for_keys(const char *db, const QvdbTable &table, const void *co
     QvdbStatement insert(connection, kUpsertRecord);
     if (!transaction.ok() || !insert) return -1;
     std::vector<unsigned char> copy(shape.size);
-    for (int key = 0; key < count && key < shape.key_limit && key < 64; key++) {
-        if (!(mask & (1ULL << key))) continue;
+    for (int key : keys_of(mask, count < shape.key_limit ? count : shape.key_limit)) {
         memcpy(copy.data(), records[key], shape.size);
         qvdb_set_field_int(*key_field(shape), copy.data(), key);
         if (!store_record(insert, table, copy.data(), key, extra)) transaction.fail();
@@ -326,7 +333,7 @@ int qvdb_write_list(const char *db, const QvdbTable &table, const void *entries,
     QvdbConnection *connection = open_for(db, table, QvdbLayout::List);
     if (!connection || !entries || count < 0 || !key_field(*table.shape) || !key_in_range(*table.shape, owner, extra))
         return -1;
-    return store_doc_for_keys(db, connection, table, list_doc(*table.shape, entries, count), 1ULL << owner, extra);
+    return store_doc_under(db, connection, table, list_doc(*table.shape, entries, count), {owner}, extra);
 }
 
 int qvdb_copy_list(const char *db, const QvdbTable &table, const void *entries, int count, uint64_t mask,
@@ -334,7 +341,8 @@ int qvdb_copy_list(const char *db, const QvdbTable &table, const void *entries, 
     QvdbConnection *connection = open_for(db, table, QvdbLayout::List);
     if (!connection || !entries || count < 0 || !key_field(*table.shape) || !key_in_range(*table.shape, 0, extra))
         return -1;
-    return store_doc_for_keys(db, connection, table, list_doc(*table.shape, entries, count), mask, extra);
+    return store_doc_under(db, connection, table, list_doc(*table.shape, entries, count),
+                           keys_of(mask, table.shape->key_limit), extra);
 }
 
 // ----- schedules -----
@@ -355,12 +363,13 @@ int qvdb_write_schedule(const char *db, const QvdbTable &table, const WeeklySche
                         int extra) {
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Schedule);
     if (!connection || !schedule || !key_in_range(*table.shape, channel, extra)) return -1;
-    return store_doc_for_keys(db, connection, table, schedule_doc(*schedule), 1ULL << channel, extra);
+    return store_doc_under(db, connection, table, schedule_doc(*schedule), {channel}, extra);
 }
 
 int qvdb_copy_schedule(const char *db, const QvdbTable &table, const WeeklySchedule *schedule, uint64_t mask,
                        int extra) {
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Schedule);
     if (!connection || !schedule || !key_in_range(*table.shape, 0, extra)) return -1;
-    return store_doc_for_keys(db, connection, table, schedule_doc(*schedule), mask, extra);
+    return store_doc_under(db, connection, table, schedule_doc(*schedule), keys_of(mask, table.shape->key_limit),
+                           extra);
 }
