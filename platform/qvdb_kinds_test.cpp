@@ -56,7 +56,9 @@ void fill_fields(const QvdbShape &shape, unsigned char *record, int seed) {
                 break;
             case QvdbType::Int32Array:
                 for (uint32_t j = 0; j < field.size / sizeof(int32_t); j++) {
-                    int32_t value = (j % 2 ? INT32_MIN : INT32_MAX) - static_cast<int32_t>(j) - n;
+                    uint32_t bits = (j % 2 ? 0x80000000u : 0x7FFFFFFFu) - j - static_cast<uint32_t>(n);
+                    int32_t value;
+                    memcpy(&value, &bits, sizeof value);
                     memcpy(at + j * sizeof value, &value, sizeof value);
                 }
                 break;
