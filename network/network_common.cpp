@@ -13,8 +13,15 @@
 #include "network/network_module.h"
 #include "platform/qvstd_net.h"
 
+namespace {
+
+// A notice waits for nothing: a reply to it (3700 has one) must not answer the request.
+int ignore_replies(int, const MessageHeader *, const void *) { return 0; }
+
+}  // namespace
+
 void network_notify(int code, const void *payload, int length) {
-    cgi_notify_daemon(on_network_ipc_callback, code, payload, length);
+    cgi_notify_daemon(ignore_replies, code, payload, length);
 }
 
 ServiceName service_name(const char *text) {
