@@ -245,11 +245,7 @@ int on_set_https_enable(const char *arg) {
 }
 
 // "/7087": the HTTPS switch.
-int on_get_https_enable(const char *) {
-    json_object *answer = json_object_new_object();
-    json_add_int(answer, "enable", get_param_int(QVDB_PATH, "httpsenable", 0));
-    return cgi_answer_json(answer, kJson);
-}
+int on_get_https_enable(const char *) { return answer_param_int("enable", "httpsenable", 0); }
 
 // "/7089": the signing request.
 int on_get_cert_req_info(const char *) {

@@ -38,6 +38,12 @@ void notify_network_changed(const char *area) {
 
 void network_log(int sub_type, int parameter) { cgi_log_operation(on_network_ipc_callback, sub_type, parameter, 0); }
 
+int answer_param_int(const char *key, const char *param, int fallback) {
+    json_object *answer = json_object_new_object();
+    json_add_int(answer, key, get_param_int(QVDB_PATH, param, fallback));
+    return cgi_answer_json(answer, kJson);
+}
+
 int answer_text_done(const char *text) {
     cgi_writeback_webserver(kTextPlain, text);
     cgi_reply_done();

@@ -27,6 +27,9 @@ void notify_network_changed(const char *area);
 // Operation log of the module (main type 4).
 void network_log(int sub_type, int parameter);
 
+// Answers {key: the integer parameter} as JSON.
+int answer_param_int(const char *key, const char *param, int fallback);
+
 // ---- answers from reply handlers ------------------------------------------------------------
 
 // Writes a text answer and raises the completion flag.

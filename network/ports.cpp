@@ -153,8 +153,4 @@ int on_set_port_info(const char *arg) {
 }
 
 // "/7093": the number of PoE camera ports.
-int on_get_poe_max(const char *) {
-    json_object *answer = json_object_new_object();
-    json_add_int(answer, "max_poe_num", get_param_int(QVDB_PATH, "max_poe_num", 0));
-    return cgi_answer_json(answer, kJson);
-}
+int on_get_poe_max(const char *) { return answer_param_int("max_poe_num", "max_poe_num", 0); }

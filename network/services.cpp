@@ -118,6 +118,20 @@ void take_receivers(json_object *request, EmailRecord &email) {
     }
 }
 
+// "/7011" and "/7021": a record made from the request alone (keys not sent are 0 or empty),
+// stored, announced with the service's name and logged.
+template <typename Record>
+int store_service(json_object *request, const JsonField *keys, int count, int (*write)(const char *, const Record *),
+                  const char *service, int log_parameter) {
+    Record record;
+    memset(&record, 0, sizeof record);
+    json_take_fields(request, &record, keys, count);
+    if (write(QVDB_PATH, &record) != 0) return 0;
+    notify_network_changed(service);
+    network_log(204, log_parameter);
+    return cgi_writeback_webserver(kTextPlain, "OK");
+}
+
 int ask_ip_conflict(int code, const void *query, int length) {
     cgi_ask_daemon(on_network_ipc_callback, code, query, length, kTextPlain);
     return 0;
@@ -142,13 +156,7 @@ int on_get_pppoe_info(const char *) {
 int on_set_pppoe_info(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     if (!request || check_pppoe_info(request) != 0) return 0;
-    PppoeRecord pppoe;
-    memset(&pppoe, 0, sizeof pppoe);
-    json_take_fields(request, &pppoe, kPppoeKeys, JSON_FIELD_COUNT(kPppoeKeys));
-    if (write_pppoe(QVDB_PATH, &pppoe) != 0) return 0;
-    notify_network_changed("pppoe");
-    network_log(204, 915);
-    return cgi_writeback_webserver(kTextPlain, "OK");
+    return store_service(request, kPppoeKeys, JSON_FIELD_COUNT(kPppoeKeys), write_pppoe, "pppoe", 915);
 }
 
 // "/7020": DDNS settings and eth0's MAC address.
@@ -168,13 +176,7 @@ int on_get_ddns_info(const char *) {
 int on_set_ddns_info(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     if (!request || check_ddns_info(request) != 0) return 0;
-    DdnsRecord ddns;
-    memset(&ddns, 0, sizeof ddns);
-    json_take_fields(request, &ddns, kDdnsRequestKeys, JSON_FIELD_COUNT(kDdnsRequestKeys));
-    if (write_ddns(QVDB_PATH, &ddns) != 0) return 0;
-    notify_network_changed("ddns");
-    network_log(204, 916);
-    return cgi_writeback_webserver(kTextPlain, "OK");
+    return store_service(request, kDdnsRequestKeys, JSON_FIELD_COUNT(kDdnsRequestKeys), write_ddns, "ddns", 916);
 }
 
 // "/7030": e-mail settings with the host name of the port settings.
@@ -288,11 +290,7 @@ int on_set_snmp_info(const char *arg) {
 }
 
 // "/7092": the channel-access switch.
-int on_get_access_info(const char *) {
-    json_object *answer = json_object_new_object();
-    json_add_int(answer, "access", get_param_int(QVDB_PATH, "ch_access", 0));
-    return cgi_answer_json(answer, kJson);
-}
+int on_get_access_info(const char *) { return answer_param_int("access", "ch_access", 0); }
 
 // "/7094": the DDNS status; reply 8309 answers.
 int on_get_ddns_status(const char *) {
