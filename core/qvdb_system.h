@@ -1,6 +1,6 @@
 // Configuration database records of system administration: display, disk maintenance, UPnP,
-// auto reboot, address filter, camera addresses and the MAC configuration (the network and port
-// records are in core/qvdb_network.h).
+// auto reboot, address filter and the MAC configuration (the network and port records are in
+// core/qvdb_network.h).
 #ifndef NVR_CORE_QVDB_SYSTEM_H
 #define NVR_CORE_QVDB_SYSTEM_H
 
@@ -68,13 +68,6 @@ struct AccessFilterEntry {
 static_assert(sizeof(AccessFilterEntry) == 40, "address filter entry is 40 bytes");
 constexpr int kQvdbAccessFilterEntries = 100;
 
-// The address assigned to a channel's camera.
-struct CameraAddressRecord {
-    int32_t channel;
-    char address[64];
-};
-static_assert(sizeof(CameraAddressRecord) == 68, "camera address record is 68 bytes");
-
 // The device's stored MAC address text: one record, id 0.
 struct MacConfRecord {
     int32_t id;
@@ -98,9 +91,5 @@ int write_mac_conf(const char *db, const MacConfRecord *record);
 int read_access_filter(const char *db, AccessFilterEntry *entries, int capacity, int *count);
 // Replaces the whole filter with count entries (at most 100).
 int write_access_filter(const char *db, const AccessFilterEntry *entries, int count);
-
-// Camera addresses by channel (0 to 63).
-int read_camera_ip(const char *db, int channel, char *address, int size);
-int write_camera_ip(const char *db, int channel, const char *address);
 
 #endif

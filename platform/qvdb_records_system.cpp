@@ -1,5 +1,5 @@
 // Database tables of system administration: display, disk maintenance, UPnP, auto reboot,
-// address filter, camera addresses and the MAC configuration.
+// address filter and the MAC configuration.
 #include "core/qvdb_system.h"
 
 #include <string.h>
@@ -69,15 +69,6 @@ const QvdbShape kAccessFilterShape = qvdb_list_shape(kQvdbSettings, sizeof(Acces
                                                      kQvdbAccessFilterEntries);
 QVDB_TABLE(kAccessFilterTable, "access_filter", kAccessFilterShape);
 
-const QvdbField kCameraAddressFields[] = {
-    QVDB_FIELD(CameraAddressRecord, channel, "channel"),
-    QVDB_FIELD(CameraAddressRecord, address, "address"),
-};
-const QvdbShape kCameraAddressShape = qvdb_record_shape(kQvdbSettings, sizeof(CameraAddressRecord),
-                                                        QVDB_FIELDS(kCameraAddressFields), "channel", kQvdbChannels,
-                                                        0);
-QVDB_TABLE(kCameraAddressTable, "camera_address", kCameraAddressShape);
-
 const QvdbField kMacConfFields[] = {
     QVDB_FIELD(MacConfRecord, id, "id"),
     QVDB_FIELD(MacConfRecord, mac, "mac"),
@@ -130,23 +121,4 @@ int read_access_filter(const char *db, AccessFilterEntry *entries, int capacity,
 int write_access_filter(const char *db, const AccessFilterEntry *entries, int count) {
     if (count < 0 || count > kQvdbAccessFilterEntries || (count > 0 && !entries)) return -1;
     return qvdb_write_list(db, kAccessFilterTable, entries, count, 0);
-}
-
-int read_camera_ip(const char *db, int channel, char *address, int size) {
-    if (!address || size <= 0) return -1;
-    address[0] = '\0';
-    CameraAddressRecord record;
-    memset(&record, 0, sizeof record);
-    if (qvdb_read_record(db, kCameraAddressTable, &record, channel) != 0) return -1;
-    copy_text_field(address, static_cast<size_t>(size), record.address);
-    return 0;
-}
-
-int write_camera_ip(const char *db, int channel, const char *address) {
-    if (!address || channel < 0 || channel >= kQvdbChannels) return -1;
-    CameraAddressRecord record;
-    memset(&record, 0, sizeof record);
-    record.channel = channel;
-    copy_text_field(record.address, sizeof record.address, address);
-    return qvdb_write_record(db, kCameraAddressTable, &record);
 }
