@@ -1,7 +1,6 @@
 // Interface routes of module "/7000": addressing of the two wired interfaces (separate or
 // bonded), network mode and restart, the stored MAC address, default route and multicast.
 #include <ctype.h>
-#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -89,7 +88,6 @@ void take_int(json_object *request, const char *key, int32_t *field) {
 // The view a "/7040" argument asks for: its decimal value (0 for text that is not a number), or
 // -1 when that is not 0, 1 or 2.
 int requested_view(const char *arg) {
-    errno = 0;
     long long value = strtoll(arg, nullptr, 10);
     return value >= 0 && value <= 2 ? static_cast<int>(value) : -1;
 }

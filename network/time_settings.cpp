@@ -5,11 +5,13 @@
 #include <time.h>
 
 #include <atomic>
+#include <string>
 
 #include "core/ipc.h"
 #include "core/json_util.h"
 #include "core/qvdb_network.h"
 #include "core/response.h"
+#include "core/web_utils.h"
 #include "network/network_common.h"
 #include "network/network_module.h"
 
@@ -99,7 +101,9 @@ int on_set_time_info(const char *arg) {
 
     char set_time[kSetTimeBytes];
     memset(set_time, 0, sizeof set_time);
-    if (settings.ntpEnable == 0 && failover != kFailoverBackup) snprintf(set_time, sizeof set_time, "\"%s\"", manual_time);
+    // The quoted manual time, cut to fit the request.
+    if (settings.ntpEnable == 0 && failover != kFailoverBackup)
+        copy_text_field(set_time, sizeof set_time, ("\"" + std::string(manual_time) + "\"").c_str());
     cgi_writeback_webserver(kTextPlain, "OK");
 
     g_time_taken.store(false);

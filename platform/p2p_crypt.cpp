@@ -116,10 +116,10 @@ int p2p_recv(int sock, void *buffer, int size) {
     uint32_t sealed = 0;
     if (!g_session_ready || !buffer || size < 0 || !receive_all(sock, &sealed, kLengthBytes)) return -1;
     if (sealed < kNonceBytes + kTagBytes || sealed > static_cast<uint32_t>(kMaxFrame)) return -1;
-    std::vector<unsigned char> frame(sealed);
-    if (!receive_all(sock, frame.data(), frame.size())) return -1;
     int length = static_cast<int>(sealed - kNonceBytes - kTagBytes);
     if (length > size) return -1;
+    std::vector<unsigned char> frame(sealed);
+    if (!receive_all(sock, frame.data(), frame.size())) return -1;
     std::vector<unsigned char> plain(static_cast<size_t>(length) + 1);
     unsigned char *cipher = frame.data() + kNonceBytes;
     if (!gcm(false, frame.data(), cipher, length, plain.data(), cipher + length)) return -1;
