@@ -13,6 +13,7 @@
 #include "core/response.h"
 #include "frame/dispatchreq.h"
 #include "video/motion_payloads.h"
+#include "video/plate_settings.h"
 #include "video/reply_view.h"
 #include "video/video_module.h"
 
@@ -407,6 +408,8 @@ const VideoReplyRoute kVideoReplies[] = {
     HANDLER(8353, on_cgi_res_json_cb),
     HANDLER(8373, answer_fisheye_support),
     HANDLER(8374, on_cgi_res_json_cb),
+    // Licence-plate recognition settings.
+    HANDLER(8289, on_get_anpr_settings_cb),
 };
 
 #undef FIELDS
