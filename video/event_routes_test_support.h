@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/json_util.h"
+#include "core/qvdb.h"
 #include "tests/harness.h"
 
 namespace event_test {
@@ -98,8 +99,9 @@ class EventRouteTest : public RouteTest {
         return requests.size() == 1 ? requests[0].payload : Bytes();
     }
 
-    // Runs SQL on a database file of the device root.
+    // Runs SQL on a database file of the device root (made in its factory state first).
     void exec_sql(const std::string &device_path, const std::string &sql) {
+        ASSERT_EQ(qvdb_init_file(device_path.c_str()), 0);
         sqlite3 *db = nullptr;
         ASSERT_EQ(sqlite3_open(root.at(device_path).c_str(), &db), SQLITE_OK);
         EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);

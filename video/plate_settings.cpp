@@ -126,15 +126,14 @@ void read_text(json_object *object, const char *key, char *field, size_t size) {
     if (value) copy_text_field(field, size, json_object_get_string(value));
 }
 
-void read_rect(json_object *object, const RectKeys &keys, AnprRect *rect) {
+void read_rect(json_object *object, AnprRect *rect) {
     if (!object) return;
     read_text(object, "name", rect->name, sizeof rect->name);
     on_cgi_get_int_from_json(object, "startX", &rect->startX);
     on_cgi_get_int_from_json(object, "startY", &rect->startY);
     on_cgi_get_int_from_json(object, "endX", &rect->endX);
-    // The pages send back what they were given; either spelling is taken.
-    if (on_cgi_get_int_from_json(object, keys.end_y, &rect->endY) != 0)
-        on_cgi_get_int_from_json(object, "endY", &rect->endY);
+    // The pages send back what they were given: presets spell the last key "endy".
+    if (on_cgi_get_int_from_json(object, "endY", &rect->endY) != 0) on_cgi_get_int_from_json(object, "endy", &rect->endY);
 }
 
 // The settings record from the request's keys (missing ones stay 0), bounded by the record.
@@ -160,7 +159,7 @@ void read_settings(json_object *request, int channel, AnprSettingsRecord *record
             }
             case SettingKind::Rois: {
                 json_object *rois = json_get_typed(request, k.key, json_type_array);
-                for (int i = 0; i < kAnprRois; i++) read_rect(item_of(rois, i, json_type_object), kRoiKeys, &record->roi[i]);
+                for (int i = 0; i < kAnprRois; i++) read_rect(item_of(rois, i, json_type_object), &record->roi[i]);
                 break;
             }
             case SettingKind::Presets: {
@@ -168,7 +167,7 @@ void read_settings(json_object *request, int channel, AnprSettingsRecord *record
                 for (int p = 0; p < kAnprPresets; p++) {
                     json_object *preset = item_of(presets, p, json_type_array);
                     for (int i = 0; preset && i < kAnprPresetRois; i++)
-                        read_rect(item_of(preset, i, json_type_object), kPresetKeys, &record->preset[p][i]);
+                        read_rect(item_of(preset, i, json_type_object), &record->preset[p][i]);
                 }
                 break;
             }
@@ -262,6 +261,9 @@ json_object *polygons_json(const ReplyView &reply) {
 }
 
 // ---- small steps ----
+
+// The dispatcher of requests that are not waited for: their replies are not the page's answer.
+int ignore_reply(int, const MessageHeader *, const void *) { return 0; }
 
 int answer_ok() { return cgi_writeback_webserver(kTextPlain, "OK"); }
 
@@ -361,7 +363,7 @@ int on_set_anpr_settings(const char *arg) {
     if (formats) {
         AnprWildcardsRecord wildcards;
         read_wildcards(formats, channel, &wildcards);
-        cgi_notify_daemon(on_video_ipc_callback, kRequestAnprWildcardsSet, &wildcards, sizeof wildcards);
+        cgi_notify_daemon(ignore_reply, kRequestAnprWildcardsSet, &wildcards, sizeof wildcards);
     }
     AnprSettingsRecord settings;
     memset(&settings, 0, sizeof settings);
