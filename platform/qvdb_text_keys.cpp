@@ -10,14 +10,20 @@
 
 namespace {
 
-// The connection of db when the table is a record table of that file and column one of its text
-// fields; null otherwise.
+bool has_arrays(const QvdbShape &shape) {
+    for (uint32_t i = 0; i < shape.field_count; i++)
+        if (shape.fields[i].type == QvdbType::Int32Array) return true;
+    return false;
+}
+
+// The connection of db when the table is a plain record table of that file and column one of
+// its text fields; null otherwise.
 QvdbConnection *open_text_keyed(const char *db, const QvdbTable &table, const char *column,
                                 const QvdbField **text_field) {
     const QvdbShape &shape = *table.shape;
     *text_field = qvdb_find_field(shape, column);
-    if (shape.layout != QvdbLayout::Record || qvdb_shared_table(shape) || shape.extra_column || !*text_field ||
-        (*text_field)->type != QvdbType::Text)
+    if (shape.layout != QvdbLayout::Record || qvdb_shared_table(shape) || shape.extra_column || has_arrays(shape) ||
+        !*text_field || (*text_field)->type != QvdbType::Text)
         return nullptr;
     QvdbConnection *connection = qvdb_open(db);
     return connection && connection->file == shape.file ? connection : nullptr;
@@ -29,6 +35,16 @@ bool ensure_text_index(QvdbConnection *connection, const QvdbTable &table, const
     QvdbStatement create(connection, "CREATE INDEX IF NOT EXISTS " + qvdb_quote(index.c_str()) + " ON " +
                                          qvdb_storage(table) + " (" + qvdb_quote(column) + ")");
     return create && create.run();
+}
+
+// The start of a batch inside the caller's open transaction: the table's connection and text
+// field, with the index on the text in place; null when the table is not text-keyed or the
+// batch cannot start.
+QvdbConnection *start_batch(const char *db, const QvdbTable &table, const char *column, const void *records,
+                            int count, const QvdbField **text_field) {
+    QvdbConnection *connection = open_text_keyed(db, table, column, text_field);
+    if (!connection || !records || count < 0 || !ensure_text_index(connection, table, column)) return nullptr;
+    return connection;
 }
 
 bool is_key(const QvdbShape &shape, const QvdbField &field) { return strcmp(field.column, shape.key_column) == 0; }
@@ -67,22 +83,15 @@ int64_t next_key(QvdbConnection *connection, const QvdbTable &table) {
     return sqlite3_column_int64(select.get(), 0);
 }
 
-bool has_arrays(const QvdbShape &shape) {
-    for (uint32_t i = 0; i < shape.field_count; i++)
-        if (shape.fields[i].type == QvdbType::Int32Array) return true;
-    return false;
-}
-
 }  // namespace
 
 int qvdb_replace_records_by_text(const char *db, const QvdbTable &table, const char *column, const void *records,
                                  int count) {
     const QvdbShape &shape = *table.shape;
-    const QvdbField *text_field = nullptr;
-    QvdbConnection *connection = open_text_keyed(db, table, column, &text_field);
-    if (!connection || !records || count < 0 || has_arrays(shape)) return -1;
     DbTransaction transaction(db);
-    if (!transaction.ok() || !ensure_text_index(connection, table, column)) return -1;
+    const QvdbField *text_field = nullptr;
+    QvdbConnection *connection = transaction.ok() ? start_batch(db, table, column, records, count, &text_field) : nullptr;
+    if (!connection) return -1;
     QvdbStatement update(connection, "UPDATE " + qvdb_storage(table) + " SET " + assignments(shape) + " WHERE " +
                                          qvdb_quote(column) + " = ?");
     QvdbStatement insert(connection, "INSERT INTO " + qvdb_storage(table) + " " + insert_columns(shape));
@@ -93,7 +102,10 @@ int qvdb_replace_records_by_text(const char *db, const QvdbTable &table, const c
         const void *record = bytes + static_cast<size_t>(i) * shape.size;
         int next = bind_fields(update.get(), shape, record, 1);
         qvdb_bind_field(update.get(), next, *text_field, record);
-        if (!update.run()) transaction.fail();
+        if (!update.run()) {
+            transaction.fail();
+            break;
+        }
         if (sqlite3_changes(connection->handle) > 0) continue;
         if (key >= shape.key_limit) {  // no key left
             transaction.fail();
@@ -109,11 +121,10 @@ int qvdb_replace_records_by_text(const char *db, const QvdbTable &table, const c
 int qvdb_delete_records_by_text(const char *db, const QvdbTable &table, const char *column, const void *records,
                                 int count) {
     const QvdbShape &shape = *table.shape;
-    const QvdbField *text_field = nullptr;
-    QvdbConnection *connection = open_text_keyed(db, table, column, &text_field);
-    if (!connection || !records || count < 0 || has_arrays(shape)) return -1;
     DbTransaction transaction(db);
-    if (!transaction.ok() || !ensure_text_index(connection, table, column)) return -1;
+    const QvdbField *text_field = nullptr;
+    QvdbConnection *connection = transaction.ok() ? start_batch(db, table, column, records, count, &text_field) : nullptr;
+    if (!connection) return -1;
     QvdbStatement erase(connection, "DELETE FROM " + qvdb_storage(table) + " WHERE " + qvdb_quote(column) + " = ?");
     if (!erase) return -1;
     const unsigned char *bytes = static_cast<const unsigned char *>(records);

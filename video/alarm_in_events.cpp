@@ -32,40 +32,17 @@ constexpr int kMaxPtzCopies = 64;  // "chnid" items a PTZ list copy looks at
 
 // ---- the alarm input as an event kind ---------------------------------------------------------------
 
-int read_alarmin_schedule(EventSchedule which, WeeklySchedule *schedule, int input, int) {
-    switch (which) {
-        case kEffectiveSchedule: return read_alarmin_effective_schedule(kDb, schedule, input);
-        case kAudibleSchedule: return read_alarmin_audible_schedule(kDb, schedule, input);
-        case kEmailSchedule: return read_alarmin_email_schedule(kDb, schedule, input);
-        case kPtzSchedule: return read_alarmin_ptz_schedule(kDb, schedule, input);
-    }
-    return -1;
-}
-
-int write_alarmin_schedule(EventSchedule which, const WeeklySchedule *schedule, int input, int) {
-    switch (which) {
-        case kEffectiveSchedule: return write_alarmin_effective_schedule(kDb, schedule, input);
-        case kAudibleSchedule: return write_alarmin_audible_schedule(kDb, schedule, input);
-        case kEmailSchedule: return write_alarmin_email_schedule(kDb, schedule, input);
-        case kPtzSchedule: return write_alarmin_ptz_schedule(kDb, schedule, input);
-    }
-    return -1;
-}
-
-int copy_alarmin_schedule(EventSchedule which, const WeeklySchedule *schedule, uint64_t set, int) {
-    switch (which) {
-        case kEffectiveSchedule: return copy_alarmin_effective_schedules(kDb, schedule, set);
-        case kAudibleSchedule: return copy_alarmin_audible_schedules(kDb, schedule, set);
-        case kEmailSchedule: return copy_alarmin_email_schedules(kDb, schedule, set);
-        case kPtzSchedule: return copy_alarmin_ptz_schedules(kDb, schedule, set);
-    }
-    return -1;
-}
+const ChannelScheduleFunctions kAlarmInSchedules = {
+    {read_alarmin_effective_schedule, read_alarmin_audible_schedule, read_alarmin_email_schedule,
+     read_alarmin_ptz_schedule},
+    {write_alarmin_effective_schedule, write_alarmin_audible_schedule, write_alarmin_email_schedule,
+     write_alarmin_ptz_schedule},
+    {copy_alarmin_effective_schedules, copy_alarmin_audible_schedules, copy_alarmin_email_schedules,
+     copy_alarmin_ptz_schedules},
+};
 
 const EventKind kAlarmInEventKind = {
-    read_alarmin_schedule,
-    write_alarmin_schedule,
-    copy_alarmin_schedule,
+    EVENT_CHANNEL_SCHEDULES(kAlarmInSchedules),
     0,
     "alarmin_whiteled_esche",
     "alarm_in_white_led_params",
@@ -107,17 +84,6 @@ void notify_inputs_changed(uint64_t set) {
 }
 
 int answer_ok() { return cgi_writeback_webserver(kTextPlain, "OK"); }
-
-// Answers one schedule of the input named by the plain-text argument; nothing for an argument
-// that is not a number 0 to 63.
-int answer_schedule(const char *arg, EventSchedule which) {
-    int input = 0;
-    if (!read_plain_channel(arg, &input)) return 0;
-    WeeklySchedule schedule;
-    memset(&schedule, 0, sizeof schedule);
-    kAlarmInEventKind.read_schedule(which, &schedule, input, 0);
-    return cgi_answer_json(get_schedule_json_object(&schedule), kJson);
-}
 
 // The "schedule" of a list request into a cleared schedule; false when it is missing or not a
 // schedule (the listed inputs then keep theirs).
@@ -172,10 +138,10 @@ int ask_camera_alarm(const char *arg, int request_code) {
 }  // namespace
 
 // "/6169", "/6129", "/6128", "/6168": one schedule of an input given as plain text.
-int on_get_alarmin_effective_sche(const char *arg) { return answer_schedule(arg, kEffectiveSchedule); }
-int on_get_alarmin_audible_sche(const char *arg) { return answer_schedule(arg, kAudibleSchedule); }
-int on_get_alarmin_email_sche(const char *arg) { return answer_schedule(arg, kEmailSchedule); }
-int on_get_alarmin_ptz_sche(const char *arg) { return answer_schedule(arg, kPtzSchedule); }
+int on_get_alarmin_effective_sche(const char *arg) { return answer_event_schedule(arg, kAlarmInEventKind, kEffectiveSchedule); }
+int on_get_alarmin_audible_sche(const char *arg) { return answer_event_schedule(arg, kAlarmInEventKind, kAudibleSchedule); }
+int on_get_alarmin_email_sche(const char *arg) { return answer_event_schedule(arg, kAlarmInEventKind, kEmailSchedule); }
+int on_get_alarmin_ptz_sche(const char *arg) { return answer_event_schedule(arg, kAlarmInEventKind, kPtzSchedule); }
 
 // "/6170": the effective schedule of input "camId".
 int on_set_alarmin_effective_sche(const char *arg) {

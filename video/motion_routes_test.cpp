@@ -14,46 +14,16 @@
 
 #include "core/json_util.h"
 #include "tests/harness.h"
+#include "video/event_routes_test_support.h"
 
 namespace {
 
-const char kOk[] = "Content-type: text/plain\r\n\r\nOK";
-const char kTextError[] = "Content-type: text/plain\r\n\r\nCGI ERROR";
-const char kJsonError[] = "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}";
-
-// A schedule in the request form: 8 days of 12 periods [start, end, action], every period of
-// day d "HH:00" to "HH:30" with HH = d + hour_base and action d + 1.
-std::string schedule_request(int hour_base) {
-    std::string days = "[";
-    for (int d = 0; d < 8; d++) {
-        days += d ? ",[" : "[";
-        for (int p = 0; p < 12; p++) {
-            char period[64];
-            snprintf(period, sizeof period, "%s[\"%02d:00\",\"%02d:30\",%d]", p ? "," : "", d + hour_base,
-                     d + hour_base, d + 1);
-            days += period;
-        }
-        days += "]";
-    }
-    return days + "]";
-}
-
-// The start time of day 3, period 11, of an answered schedule (null when absent).
-std::string answered_start(json_object *schedule) {
-    json_object *day = json_object_array_get_idx(schedule, 3);
-    json_object *period = day ? json_object_array_get_idx(day, 11) : nullptr;
-    json_object *start = period ? json_object_object_get(period, "startTime") : nullptr;
-    return start ? json_object_get_string(start) : "";
-}
-
-std::vector<std::string> keys_of(json_object *object) {
-    std::vector<std::string> keys;
-    json_object_object_foreach(object, key, value) {
-        (void)value;
-        keys.push_back(key);
-    }
-    return keys;
-}
+using event_test::answered_start;
+using event_test::kJsonError;
+using event_test::kOk;
+using event_test::kTextError;
+using event_test::keys_of;
+using event_test::schedule_request;
 
 class MotionRoutes : public RouteTest {
   protected:

@@ -16,72 +16,27 @@ constexpr const char *kDb = QVDB_PATH;
 
 // ---- schedules -----------------------------------------------------------------------------------
 
-int read_smart_schedule(EventSchedule which, WeeklySchedule *schedule, int channel, int type) {
-    switch (which) {
-        case kEffectiveSchedule: return read_smart_event_effective_schedule(kDb, schedule, channel, type);
-        case kAudibleSchedule: return read_smart_event_audible_schedule(kDb, schedule, channel, type);
-        case kEmailSchedule: return read_smart_event_mail_schedule(kDb, schedule, channel, type);
-        case kPtzSchedule: return read_smart_event_ptz_schedule(kDb, schedule, channel, type);
-    }
-    return -1;
-}
+const KeyedScheduleFunctions kSmartEventSchedules = {
+    {read_smart_event_effective_schedule, read_smart_event_audible_schedule, read_smart_event_mail_schedule,
+     read_smart_event_ptz_schedule},
+    {write_smart_event_effective_schedule, write_smart_event_audible_schedule, write_smart_event_mail_schedule,
+     write_smart_event_ptz_schedule},
+    {copy_smart_event_effective_schedules, copy_smart_event_audible_schedules, copy_smart_event_mail_schedules,
+     copy_smart_event_ptz_schedules},
+};
 
-int write_smart_schedule(EventSchedule which, const WeeklySchedule *schedule, int channel, int type) {
-    switch (which) {
-        case kEffectiveSchedule: return write_smart_event_effective_schedule(kDb, schedule, channel, type);
-        case kAudibleSchedule: return write_smart_event_audible_schedule(kDb, schedule, channel, type);
-        case kEmailSchedule: return write_smart_event_mail_schedule(kDb, schedule, channel, type);
-        case kPtzSchedule: return write_smart_event_ptz_schedule(kDb, schedule, channel, type);
-    }
-    return -1;
-}
-
-int copy_smart_schedule(EventSchedule which, const WeeklySchedule *schedule, uint64_t set, int type) {
-    switch (which) {
-        case kEffectiveSchedule: return copy_smart_event_effective_schedules(kDb, schedule, type, set);
-        case kAudibleSchedule: return copy_smart_event_audible_schedules(kDb, schedule, type, set);
-        case kEmailSchedule: return copy_smart_event_mail_schedules(kDb, schedule, type, set);
-        case kPtzSchedule: return copy_smart_event_ptz_schedules(kDb, schedule, type, set);
-    }
-    return -1;
-}
-
-int read_anpr_schedule(EventSchedule which, WeeklySchedule *schedule, int channel, int mode) {
-    switch (which) {
-        case kEffectiveSchedule: return read_anpr_effective_schedule(kDb, schedule, channel, mode);
-        case kAudibleSchedule: return read_anpr_audible_schedule(kDb, schedule, channel, mode);
-        case kEmailSchedule: return read_anpr_mail_schedule(kDb, schedule, channel, mode);
-        case kPtzSchedule: return read_anpr_ptz_schedule(kDb, schedule, channel, mode);
-    }
-    return -1;
-}
-
-int write_anpr_schedule(EventSchedule which, const WeeklySchedule *schedule, int channel, int mode) {
-    switch (which) {
-        case kEffectiveSchedule: return write_anpr_effective_schedule(kDb, schedule, channel, mode);
-        case kAudibleSchedule: return write_anpr_audible_schedule(kDb, schedule, channel, mode);
-        case kEmailSchedule: return write_anpr_mail_schedule(kDb, schedule, channel, mode);
-        case kPtzSchedule: return write_anpr_ptz_schedule(kDb, schedule, channel, mode);
-    }
-    return -1;
-}
-
-int copy_anpr_schedule(EventSchedule which, const WeeklySchedule *schedule, uint64_t set, int mode) {
-    switch (which) {
-        case kEffectiveSchedule: return copy_anpr_effective_schedules(kDb, schedule, mode, set);
-        case kAudibleSchedule: return copy_anpr_audible_schedules(kDb, schedule, mode, set);
-        case kEmailSchedule: return copy_anpr_mail_schedules(kDb, schedule, mode, set);
-        case kPtzSchedule: return copy_anpr_ptz_schedules(kDb, schedule, mode, set);
-    }
-    return -1;
-}
+const KeyedScheduleFunctions kAnprSchedules = {
+    {read_anpr_effective_schedule, read_anpr_audible_schedule, read_anpr_mail_schedule, read_anpr_ptz_schedule},
+    {write_anpr_effective_schedule, write_anpr_audible_schedule, write_anpr_mail_schedule, write_anpr_ptz_schedule},
+    {copy_anpr_effective_schedules, copy_anpr_audible_schedules, copy_anpr_mail_schedules, copy_anpr_ptz_schedules},
+};
 
 // ---- list modes -------------------------------------------------------------------------------
 
 constexpr int kAnprPtzTypeBase = 15;  // PTZ linkage type of list mode m: m + 15
 
 #define ANPR_MODE_KIND(MODE, LIST, HTTP)                                                                           \
-    {read_anpr_schedule, write_anpr_schedule, copy_anpr_schedule, MODE, "lpr_" LIST "_whiteled_esche",          \
+    {EVENT_KEYED_SCHEDULES(kAnprSchedules), MODE, "lpr_" LIST "_whiteled_esche",                               \
      "lpr_" LIST "_white_led_params", "lpr_" LIST "_warning_light_esche", "lpr_" LIST "_warning_light_params",  \
      "lpr_" HTTP "_mode_http_notification_sche", "lpr_" HTTP "_mode_http_notification_params",                  \
      (MODE < 0 ? 2 : MODE) + kAnprPtzTypeBase}
@@ -157,9 +112,9 @@ void add_action_key(json_object *answer, const char *key, const EventKind &kind,
 
 SmartEventKind::SmartEventKind(int type) {
     memset(&kind_, 0, sizeof kind_);
-    kind_.read_schedule = read_smart_schedule;
-    kind_.write_schedule = write_smart_schedule;
-    kind_.copy_schedule = copy_smart_schedule;
+    kind_.read_schedule = read_keyed_schedule<kSmartEventSchedules>;
+    kind_.write_schedule = write_keyed_schedule<kSmartEventSchedules>;
+    kind_.copy_schedule = copy_keyed_schedule<kSmartEventSchedules>;
     kind_.extra = type;
     kind_.ptz_type = get_smart_event_ptz_type(type);
     // A type without tables leaves them null: its named sub-settings are neither stored nor read.
@@ -177,26 +132,7 @@ const EventKind &anpr_mode_kind(int mode) {
     return kAnprModeKinds[anpr_mode_in_range(mode) ? mode - kAnprModeFirst : 0];
 }
 
-EventActionFields smart_event_action_fields(SmartEventRecord *record) {
-    EventActionFields fields;
-    fields.alarm_out_text1 = record->triChnAlarms1;
-    fields.alarm_out_text2 = record->triChnAlarms2;
-    fields.enable = &record->enable;
-    fields.tri_alarms = &record->triAlarms;
-    fields.interval = &record->interval;
-    fields.audio_id = &record->audioId;
-    fields.email_interval = &record->email_interval;
-    fields.email_pic_enable = &record->email_pic_enable;
-    fields.tri_channels_pic = record->tri_channels_pic;
-    fields.ptz_interval = &record->ptz_interval;
-    fields.alarmout_interval = &record->alarmout_interval;
-    fields.white_interval = &record->white_interval;
-    fields.warning_light_interval = &record->warning_light_interval;
-    fields.http_notification_interval = &record->http_notification_interval;
-    fields.tri_channels = record->triChannels;
-    fields.tri_channels_set = &record->tri_channels_mask;
-    return fields;
-}
+EventActionFields smart_event_action_fields(SmartEventRecord *record) { return event_action_fields_of(record); }
 
 bool read_smart_event_record(int channel, int type, SmartEventRecord *record) {
     memset(record, 0, sizeof *record);

@@ -27,6 +27,14 @@ SimScript reply_with(const Record &record) {
 
 void put_text(char *field, size_t size, const char *text) { snprintf(field, size, "%s", text); }
 
+// A region in the middle of the page's drawing area: its outline and its polygon.
+template <typename Record>
+void put_centre_region(Record *record) {
+    put_text(record->region, sizeof record->region, "115,65,345,65,345,195,115,195");
+    put_text(record->polygonX, sizeof record->polygonX, "115,345,345,115");
+    put_text(record->polygonY, sizeof record->polygonY, "65,65,195,195");
+}
+
 // Every set is accepted unless the setting "smart_set_status" holds another status.
 SimScript set_status(const SimRequest &, SimState &state) {
     return sim_one_reply(sim_words({static_cast<int32_t>(state.setting("smart_set_status", 0))}));
@@ -44,9 +52,7 @@ SimScript area_reply(const SimRequest &request, SimState &) {
     record.tracks = 1;
     record.ignore_time = 3;
     record.objtype = 1;
-    put_text(record.region, sizeof record.region, "115,65,345,65,345,195,115,195");
-    put_text(record.polygonX, sizeof record.polygonX, "115,345,345,115");
-    put_text(record.polygonY, sizeof record.polygonY, "65,65,195,195");
+    put_centre_region(&record);
     return reply_with(record);
 }
 
@@ -150,9 +156,7 @@ SimScript left_remove_reply(const SimRequest &request, SimState &) {
     record.sensitivity = 5;
     record.left_enable = 1;
     record.min_time = 30;
-    put_text(record.region, sizeof record.region, "115,65,345,65,345,195,115,195");
-    put_text(record.polygonX, sizeof record.polygonX, "115,345,345,115");
-    put_text(record.polygonY, sizeof record.polygonY, "65,65,195,195");
+    put_centre_region(&record);
     return reply_with(record);
 }
 
