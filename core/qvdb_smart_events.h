@@ -24,7 +24,6 @@ QVDB_DECLARE_SCHEDULE_FUNCTIONS_EX(smart_event_ptz)
 // List-mode actions, mode -1 to 2 (any other mode gives -1).
 int read_anpr_event(const char *db, SmartEventRecord *record, int channel, int mode);
 int write_anpr_event(const char *db, const SmartEventRecord *record, int mode);
-int copy_anpr_events(const char *db, const SmartEventRecord *record, uint64_t mask, int mode);
 // Schedules of a list mode: read_anpr_effective_schedule(db, schedule, channel, mode), write_...,
 // copy_anpr_effective_schedules(db, schedule, mode, set); also audible, mail and ptz.
 QVDB_DECLARE_SCHEDULE_FUNCTIONS_EX(anpr_effective)

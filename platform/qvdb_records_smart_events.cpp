@@ -44,9 +44,6 @@ int read_anpr_event(const char *db, SmartEventRecord *record, int channel, int m
 int write_anpr_event(const char *db, const SmartEventRecord *record, int mode) {
     return qvdb_write_record(db, kAnprEventTable, record, stored_mode(mode));
 }
-int copy_anpr_events(const char *db, const SmartEventRecord *record, uint64_t mask, int mode) {
-    return qvdb_copy_record(db, kAnprEventTable, record, mask, stored_mode(mode));
-}
 
 #define ANPR_SCHEDULE_FUNCTIONS(kind, table)                                                                \
     int read_##kind##_schedule(const char *db, WeeklySchedule *schedule, int channel, int mode) {           \
