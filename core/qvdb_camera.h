@@ -1,6 +1,6 @@
 // Configuration database records of the camera channels, shared by the camera, video, recording,
-// status and miscellaneous routes: the camera record, the on-screen display (name) record and the
-// stored privacy masks.
+// status and miscellaneous routes: the camera record, the on-screen display (name) record, the
+// stored privacy masks and the catalogue of camera protocols and models.
 #ifndef NVR_CORE_QVDB_CAMERA_H
 #define NVR_CORE_QVDB_CAMERA_H
 
@@ -108,9 +108,44 @@ struct PrivacyMaskRecord {
 static_assert(offsetof(PrivacyMaskRecord, area) == 4, "privacy-mask areas at 4");
 static_assert(sizeof(PrivacyMaskRecord) == 1252, "privacy-mask record is 1252 bytes");
 
+// A camera model of the catalogue (table "ipc_model", keyed by "id", the model number 0 to 7 that
+// camera records hold as camProtocol): the protocol it speaks and how the pages show it.
+struct CameraModelRecord {
+    int32_t id;
+    int32_t protocol;  // id of its protocol entry
+    char name[32];
+    int32_t alarm_type;
+    int32_t default_model;  // 1 for the model the pages preselect for its protocol
+};
+static_assert(offsetof(CameraModelRecord, name) == 8, "camera model name at 8");
+static_assert(offsetof(CameraModelRecord, alarm_type) == 40, "camera model alarm type at 40");
+static_assert(sizeof(CameraModelRecord) == 48, "camera model record is 48 bytes");
+
+constexpr int kCameraModels = 8;
+
+// A camera protocol of the catalogue (table "ipc_protocol", keyed by "id").
+struct CameraProtocolRecord {
+    int32_t id;
+    char name[24];
+    int32_t protocolFunction;
+    int32_t enable;
+    int32_t display_model;
+};
+static_assert(offsetof(CameraProtocolRecord, protocolFunction) == 28, "camera protocol function at 28");
+static_assert(sizeof(CameraProtocolRecord) == 40, "camera protocol entry is 40 bytes");
+
+constexpr int kCameraProtocols = 8;
+
 QVDB_DECLARE_RECORD_FUNCTIONS(camera, CameraRecord)
 QVDB_DECLARE_RECORD_FUNCTIONS(osd, OsdRecord)
 QVDB_DECLARE_RECORD_FUNCTIONS(privacy_mask, PrivacyMaskRecord)
+
+// The model catalogue: read_ipc_model(db, record, model number); read_ipc_protocols reads the
+// protocol entries in id order; write_ipc_protocol stores one.
+QVDB_DECLARE_RECORD_FUNCTIONS(ipc_model, CameraModelRecord)
+QVDB_DECLARE_RECORD_FUNCTIONS(ipc_protocol, CameraProtocolRecord)
+// The models of one protocol in id order, at most capacity; *count gets their number.
+int read_ipc_models_by_protocol(const char *db, CameraModelRecord *models, int capacity, int protocol, int *count);
 
 // The camera address of a channel (the camera record's ipAddr), cut to size - 1.
 int read_camera_ip(const char *db, int channel, char *address, int size);

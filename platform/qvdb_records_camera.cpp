@@ -1,5 +1,5 @@
-// Database tables of the camera channels: camera records, on-screen display records and stored
-// privacy masks, with their factory values.
+// Database tables of the camera channels: camera records, on-screen display records, stored
+// privacy masks and the camera protocol and model catalogue, with their factory values.
 #include "core/qvdb_camera.h"
 
 #include <stdio.h>
@@ -87,9 +87,65 @@ const QvdbShape kPrivacyMaskShape = qvdb_record_shape(kQvdbSettings, sizeof(Priv
                                                       kQvdbChannels);
 QVDB_TABLE(kPrivacyMaskTable, "privacy_mask", kPrivacyMaskShape);
 
+// The catalogue of a new device: ONVIF cameras (model 0), plain RTSP sources (model 1) and the
+// maker's own cameras, which speak QVSF (models 2 to 7; model 7 is found on its PoE port).
+struct FactoryModel {
+    int protocol;
+    const char *name;
+    int alarm_type;
+    int default_model;
+};
+const FactoryModel kFactoryModels[kCameraModels] = {
+    {0, "ONVIF", 0, 1},     {1, "RTSP", 0, 1},    {2, "QV-IPC", 1, 1}, {2, "QV-PTZ", 1, 0},
+    {2, "QV-FISHEYE", 1, 0}, {2, "QV-LPR", 1, 0}, {2, "QV-AI", 1, 0},  {2, "QV-POE", 1, 0},
+};
+const char *const kFactoryProtocols[] = {"ONVIF", "RTSP", "QVSF"};
+constexpr int kFactoryProtocolCount = static_cast<int>(sizeof kFactoryProtocols / sizeof kFactoryProtocols[0]);
+
+const QvdbField kModelFields[] = {
+    QVDB_FIELD(CameraModelRecord, id, "id"),
+    QVDB_FIELD(CameraModelRecord, protocol, "protocol"),
+    QVDB_FIELD(CameraModelRecord, name, "name"),
+    QVDB_FIELD(CameraModelRecord, alarm_type, "alarm_type"),
+    QVDB_FIELD(CameraModelRecord, default_model, "default_model"),
+};
+void fill_factory_model(void *record, int id, int) {
+    CameraModelRecord *model = static_cast<CameraModelRecord *>(record);
+    const FactoryModel &factory = kFactoryModels[id];
+    model->protocol = factory.protocol;
+    copy_text_field(model->name, sizeof model->name, factory.name);
+    model->alarm_type = factory.alarm_type;
+    model->default_model = factory.default_model;
+}
+const QvdbShape kModelShape = qvdb_with_factory(
+    qvdb_record_shape(kQvdbSettings, sizeof(CameraModelRecord), QVDB_FIELDS(kModelFields), "id", kCameraModels,
+                      kCameraModels),
+    fill_factory_model);
+QVDB_TABLE(kModelTable, "ipc_model", kModelShape);
+
+const QvdbField kProtocolFields[] = {
+    QVDB_FIELD(CameraProtocolRecord, id, "id"),
+    QVDB_FIELD(CameraProtocolRecord, name, "name"),
+    QVDB_FIELD(CameraProtocolRecord, protocolFunction, "protocolFunction"),
+    QVDB_FIELD(CameraProtocolRecord, enable, "enable"),
+    QVDB_FIELD(CameraProtocolRecord, display_model, "display_model"),
+};
+void fill_factory_protocol(void *record, int id, int) {
+    CameraProtocolRecord *protocol = static_cast<CameraProtocolRecord *>(record);
+    copy_text_field(protocol->name, sizeof protocol->name, kFactoryProtocols[id]);
+    protocol->enable = 1;
+}
+const QvdbShape kProtocolShape = qvdb_with_factory(
+    qvdb_record_shape(kQvdbSettings, sizeof(CameraProtocolRecord), QVDB_FIELDS(kProtocolFields), "id",
+                      kCameraProtocols, kFactoryProtocolCount),
+    fill_factory_protocol);
+QVDB_TABLE(kProtocolTable, "ipc_protocol", kProtocolShape);
+
 }  // namespace
 
 QVDB_DEFINE_RECORD_FUNCTIONS(camera, CameraRecord, kCameraTable)
+QVDB_DEFINE_RECORD_FUNCTIONS(ipc_model, CameraModelRecord, kModelTable)
+QVDB_DEFINE_RECORD_FUNCTIONS(ipc_protocol, CameraProtocolRecord, kProtocolTable)
 QVDB_DEFINE_RECORD_FUNCTIONS(osd, OsdRecord, kOsdTable)
 QVDB_DEFINE_RECORD_FUNCTIONS(privacy_mask, PrivacyMaskRecord, kPrivacyMaskTable)
 
@@ -112,4 +168,15 @@ int write_camera_ip(const char *db, int channel, const char *address) {
     copy_text_field(record.ipAddr, sizeof record.ipAddr, address);
     if (write_camera(db, &record) != 0) return -1;
     return transaction.commit();
+}
+
+int read_ipc_models_by_protocol(const char *db, CameraModelRecord *models, int capacity, int protocol, int *count) {
+    if (!models || !count || capacity < 0) return -1;
+    *count = 0;
+    CameraModelRecord all[kCameraModels];
+    int stored = 0;
+    if (read_ipc_models(db, all, &stored) != 0) return -1;
+    for (int i = 0; i < stored && *count < capacity; i++)
+        if (all[i].protocol == protocol) models[(*count)++] = all[i];
+    return 0;
 }

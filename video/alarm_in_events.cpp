@@ -168,7 +168,7 @@ int on_set_alarmin_audible_sche(const char *arg) {
     if (!request) return 0;
     WeeklySchedule schedule;
     bool has_schedule = read_schedule_key(request, &schedule);
-    ChannelList listed = read_channel_list(request, "chnid", "cnt");
+    ChannelList listed = read_channel_list(request, "chnid", "cnt", kAnyListLength);
     int enable = 0, interval = 0;
     bool has_enable = on_cgi_get_int_from_json(request, "enable", &enable) == 0;
     bool has_interval = on_cgi_get_int_from_json(request, "interval", &interval) == 0;
@@ -201,7 +201,7 @@ int on_set_alarmin_email_sche(const char *arg) {
     if (!request) return 0;
     WeeklySchedule schedule;
     bool has_schedule = read_schedule_key(request, &schedule);
-    ChannelList listed = read_channel_list(request, "chnid", "cnt");
+    ChannelList listed = read_channel_list(request, "chnid", "cnt", kAnyListLength);
     json_object *snapshot = json_get_typed(request, "triSnapshot", json_type_string);
     {
         DbTransaction transaction(kDb);
@@ -260,7 +260,7 @@ int on_set_alarm_others(const char *arg) {
     int tri_alarms = 0;
     bool has_alarms = type != 0 && on_cgi_get_int_from_json(request, "triAlarms", &tri_alarms) == 0;
     json_object *channels = type == 0 ? json_get_typed(request, "triChannels", json_type_string) : nullptr;
-    ChannelList listed = read_channel_list(request, "chnid", "cnt");
+    ChannelList listed = read_channel_list(request, "chnid", "cnt", kAnyListLength);
     {
         DbTransaction transaction(kDb);
         AlarmInputs inputs;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/qvdb_alarm.h"
-#include "video/event_routes_test_support.h"
+#include "video/event_test_support.h"
 
 namespace {
 
@@ -20,15 +20,10 @@ class AlarmInEvents : public EventRouteTest {
         EXPECT_EQ(read_alarm_in(QVDB_PATH, &record, id), 0) << id;
         return record;
     }
-    std::string schedule_start(const std::string &route, int input) {
-        return answered_start(json_answer(get(route, std::to_string(input))));
-    }
     Bytes set_of(std::initializer_list<int> inputs) {
         uint64_t set = 0;
         for (int i : inputs) set |= 1ULL << i;
-        Bytes bytes(8);
-        memcpy(bytes.data(), &set, 8);
-        return bytes;
+        return set_bytes(set);
     }
 };
 
@@ -49,7 +44,7 @@ TEST_F(AlarmInEvents, EffectiveScheduleOfOneInput) {
 }
 
 TEST_F(AlarmInEvents, AudibleListWritesDifferingInputsAndCopiesTheSchedule) {
-    exec_sql("/mnt/nand/app/qvdb.db", "UPDATE alarm_in SET enable = 1, interval = 30, name = 'door' WHERE id = 5");
+    exec_sql("UPDATE alarm_in SET enable = 1, interval = 30, name = 'door' WHERE id = 5");
     EXPECT_EQ(post_json("/6125", "{\"cnt\":2,\"chnid\":[5,9],\"enable\":1,\"interval\":30,\"schedule\":" +
                                      schedule_request(2) + "}").output,
               kOk);
@@ -110,7 +105,7 @@ TEST_F(AlarmInEvents, EmailListAndOthers) {
     EXPECT_EQ(input(2).tri_channels_mask, 1ULL << 40);
 
     // A source input that is not stored gives no schedule; a bad camId changes nothing.
-    exec_sql("/mnt/nand/app/qvdb.db", "DELETE FROM alarm_in WHERE id = 8");
+    exec_sql("DELETE FROM alarm_in WHERE id = 8");
     EXPECT_EQ(post_json("/6127", "{\"camId\":8,\"type\":1,\"cnt\":1,\"chnid\":[1],\"triAlarms\":2}").output, kOk);
     EXPECT_EQ(schedule_start("/6169", 1), "07:00");
     EXPECT_EQ(input(1).triAlarms, 2);

@@ -20,7 +20,8 @@ enum EventSchedule { kEffectiveSchedule, kAudibleSchedule, kEmailSchedule, kPtzS
 
 constexpr int kEventSchedules = 4;
 
-// The library's plain schedule functions of a kind keyed by channel only, in EventSchedule order.
+// The library's plain schedule functions of a kind keyed by channel only, in EventSchedule order
+// (null for a schedule the kind does not have).
 struct ChannelScheduleFunctions {
     int (*read[kEventSchedules])(const char *db, WeeklySchedule *schedule, int channel);
     int (*write[kEventSchedules])(const char *db, const WeeklySchedule *schedule, int channel);
@@ -75,27 +76,27 @@ struct EventKind {
 //   const EventKind kFoo = {EVENT_CHANNEL_SCHEDULES(kFooSchedules), 0, "foo_whiteled_esche", ...};
 template <const ChannelScheduleFunctions &F>
 int read_channel_schedule(EventSchedule which, WeeklySchedule *schedule, int channel, int) {
-    return which < kEventSchedules ? F.read[which](QVDB_PATH, schedule, channel) : -1;
+    return which < kEventSchedules && F.read[which] ? F.read[which](QVDB_PATH, schedule, channel) : -1;
 }
 template <const ChannelScheduleFunctions &F>
 int write_channel_schedule(EventSchedule which, const WeeklySchedule *schedule, int channel, int) {
-    return which < kEventSchedules ? F.write[which](QVDB_PATH, schedule, channel) : -1;
+    return which < kEventSchedules && F.write[which] ? F.write[which](QVDB_PATH, schedule, channel) : -1;
 }
 template <const ChannelScheduleFunctions &F>
 int copy_channel_schedule(EventSchedule which, const WeeklySchedule *schedule, uint64_t set, int) {
-    return which < kEventSchedules ? F.copy[which](QVDB_PATH, schedule, set) : -1;
+    return which < kEventSchedules && F.copy[which] ? F.copy[which](QVDB_PATH, schedule, set) : -1;
 }
 template <const KeyedScheduleFunctions &F>
 int read_keyed_schedule(EventSchedule which, WeeklySchedule *schedule, int channel, int extra) {
-    return which < kEventSchedules ? F.read[which](QVDB_PATH, schedule, channel, extra) : -1;
+    return which < kEventSchedules && F.read[which] ? F.read[which](QVDB_PATH, schedule, channel, extra) : -1;
 }
 template <const KeyedScheduleFunctions &F>
 int write_keyed_schedule(EventSchedule which, const WeeklySchedule *schedule, int channel, int extra) {
-    return which < kEventSchedules ? F.write[which](QVDB_PATH, schedule, channel, extra) : -1;
+    return which < kEventSchedules && F.write[which] ? F.write[which](QVDB_PATH, schedule, channel, extra) : -1;
 }
 template <const KeyedScheduleFunctions &F>
 int copy_keyed_schedule(EventSchedule which, const WeeklySchedule *schedule, uint64_t set, int extra) {
-    return which < kEventSchedules ? F.copy[which](QVDB_PATH, schedule, extra, set) : -1;
+    return which < kEventSchedules && F.copy[which] ? F.copy[which](QVDB_PATH, schedule, extra, set) : -1;
 }
 #define EVENT_CHANNEL_SCHEDULES(F) \
     read_channel_schedule<F>, write_channel_schedule<F>, copy_channel_schedule<F>
@@ -138,23 +139,10 @@ struct EventActionFields {
 };
 constexpr size_t kChannelTextSize = 65;
 
-// Which optional action keys a route takes.
-enum EventActionOption : unsigned {
-    kActionWithEnable = 1u << 0,      // "enable"
-    kActionWithHttpInterval = 1u << 1,  // "http_notification_interval"
-};
-
-// Changes the fields by the action keys the request carries. Returns how many keys were applied
-// (the caller writes the record when it is not 0).
-int apply_event_action_keys(json_object *request, const EventActionFields &fields, unsigned options);
-
-// Sets a channel text field (cut to 64 characters) and the channel set it names.
-void set_channel_text(char *text, uint64_t *set, const char *value);
-
-// The action fields of an event record whose members carry the action keys' names (the motion
-// record, the smart-event action record).
+// Every action field of a record that has them all under their usual names (the motion record,
+// the smart-event and camera alarm-input event layouts).
 template <typename Record>
-EventActionFields event_action_fields_of(Record *record) {
+EventActionFields all_action_fields(Record *record) {
     EventActionFields fields;
     fields.alarm_out_text1 = record->triChnAlarms1;
     fields.alarm_out_text2 = record->triChnAlarms2;
@@ -174,6 +162,19 @@ EventActionFields event_action_fields_of(Record *record) {
     fields.tri_channels_set = &record->tri_channels_mask;
     return fields;
 }
+
+// Which optional action keys a route takes.
+enum EventActionOption : unsigned {
+    kActionWithEnable = 1u << 0,      // "enable"
+    kActionWithHttpInterval = 1u << 1,  // "http_notification_interval"
+};
+
+// Changes the fields by the action keys the request carries. Returns how many keys were applied
+// (the caller writes the record when it is not 0).
+int apply_event_action_keys(json_object *request, const EventActionFields &fields, unsigned options);
+
+// Sets a channel text field (cut to 64 characters) and the channel set it names.
+void set_channel_text(char *text, uint64_t *set, const char *value);
 
 // Answers one plain schedule of the channel named by a plain-text argument (a base-10 number 0
 // to 63; nothing is answered for anything else).

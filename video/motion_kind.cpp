@@ -44,7 +44,7 @@ const EventKind kMotionEventKind = {
     kMotionPtzType,
 };
 
-EventActionFields motion_action_fields(MotionRecord *record) { return event_action_fields_of(record); }
+EventActionFields motion_action_fields(MotionRecord *record) { return all_action_fields(record); }
 
 bool read_motion_record(int channel, MotionRecord *record) {
     memset(record, 0, sizeof *record);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "video/event_routes_test_support.h"
+#include "video/event_test_support.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/qvdb_smart_events.h"
-#include "video/event_routes_test_support.h"
+#include "video/event_test_support.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ TEST_F(SmartEventActions, PartialUpdateChangesOnlyTheKeysGiven) {
     EXPECT_STREQ(record.triChannels, "1");
 
     // A schedule alone is stored without rewriting the record.
-    exec_sql("/mnt/nand/app/qvdb.db", "UPDATE smart_event SET interval = 77 WHERE chnid = 1 AND event_type = 3");
+    exec_sql("UPDATE smart_event SET interval = 77 WHERE chnid = 1 AND event_type = 3");
     EXPECT_EQ(post_json("/6149", "{\"chnid\":1,\"event\":3,\"ptz\":" + schedule_request(3) + "}").output, kOk);
     EXPECT_EQ(stored(1, 3).interval, 77);
     EXPECT_EQ(answered_start(json_object_object_get(actions(1, 3), "ptz")), "06:00");
@@ -100,7 +100,7 @@ TEST_F(SmartEventActions, SingleFieldRouteAndItsRefusals) {
     EXPECT_EQ(stored(2, 5).tri_channels_mask, (1ULL << 31) | (1ULL << 40));
     EXPECT_EQ(sent(1412, 2).size(), 2u);
 
-    exec_sql("/mnt/nand/app/qvdb.db", "DELETE FROM smart_event WHERE chnid = 3 AND event_type = 5");
+    exec_sql("DELETE FROM smart_event WHERE chnid = 3 AND event_type = 5");
     forget_requests();
     const char *errot[] = {"{\"channel\":64,\"type\":0,\"event\":5,\"triAlarms\":1}",
                            "{\"channel\":-1,\"type\":0,\"event\":5,\"triAlarms\":1}",

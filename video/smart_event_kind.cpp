@@ -132,7 +132,7 @@ const EventKind &anpr_mode_kind(int mode) {
     return kAnprModeKinds[anpr_mode_in_range(mode) ? mode - kAnprModeFirst : 0];
 }
 
-EventActionFields smart_event_action_fields(SmartEventRecord *record) { return event_action_fields_of(record); }
+EventActionFields smart_event_action_fields(SmartEventRecord *record) { return all_action_fields(record); }
 
 bool read_smart_event_record(int channel, int type, SmartEventRecord *record) {
     memset(record, 0, sizeof *record);

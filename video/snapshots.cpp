@@ -88,7 +88,7 @@ int on_set_snapshot_setting_params(const char *arg) {
     on_cgi_get_int_from_json(request, "interval", &record.interval);
     on_cgi_get_int_from_json(request, "interval_unit", &record.interval_unit);
     on_cgi_get_int_from_json(request, "expiration_date", &record.expiration_date);
-    ChannelList listed = read_channel_list(request, "chnid", "cnt");
+    ChannelList listed = read_channel_list(request, "chnid", "cnt", kAnyListLength);
     if (listed.set) {
         DbTransaction transaction(kDb);
         copy_snapshots(kDb, &record, listed.set);
@@ -117,7 +117,7 @@ int on_set_snapshot_schedule(const char *arg) {
     std::unique_ptr<SnapshotScheduleRecord[], FreeDeleter> slots(
         static_cast<SnapshotScheduleRecord *>(calloc(kQvdbChannels, sizeof(SnapshotScheduleRecord))));
     if (!slots) return cgi_error_to_webserver(kTextPlain);
-    ChannelList listed = read_channel_list(request, "chnid", "cnt");
+    ChannelList listed = read_channel_list(request, "chnid", "cnt", kAnyListLength);
     for (int i = 0; i < listed.count; i++) {
         SnapshotScheduleRecord &slot = slots[listed.channel[i]];
         slot.channel = listed.channel[i];
@@ -137,8 +137,8 @@ int on_set_snapshot_schedule(const char *arg) {
 int on_set_snapshot_batch_setting(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     if (!request) return cgi_error_to_webserver(kTextPlain);
-    ChannelList starts = read_channel_list(request, "snapshotChnId", "snapshotCnt");
-    ChannelList stops = read_channel_list(request, "stopChnId", "stopCnt");
+    ChannelList starts = read_channel_list(request, "snapshotChnId", "snapshotCnt", kAnyListLength);
+    ChannelList stops = read_channel_list(request, "stopChnId", "stopCnt", kAnyListLength);
     if (starts.count > 0) send_start_stop(1, starts);
     if (stops.count > 0) send_start_stop(0, stops);
     return answer_ok();

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/qvdb_smart_events.h"
-#include "video/event_routes_test_support.h"
+#include "video/event_test_support.h"
 
 namespace {
 
@@ -183,7 +183,7 @@ TEST_F(VcaDetection, PeopleCountingSetFollowsItsLines) {
     EXPECT_EQ(smart_event(0, 7).enable, 0);
 
     // Without a readable people-counting record nothing is sent.
-    exec_sql("/mnt/nand/app/qvdb.db", "DELETE FROM smart_event WHERE chnid = 0 AND event_type = 7");
+    exec_sql("DELETE FROM smart_event WHERE chnid = 0 AND event_type = 7");
     forget_requests();
     EXPECT_EQ(post_json("/6145", body).output, kTextError);
     EXPECT_EQ(request_codes(), std::vector<int>{});
@@ -277,7 +277,7 @@ TEST_F(VcaDetection, DialogIsSavedForItsOwnChannelAndCopied) {
     forget_requests();
     EXPECT_EQ(post_json("/6135", "{\"chnid\":1,\"dialog\":{\"chnid\":70,\"interval\":1}}").output, kOk);
     EXPECT_EQ(request_codes(), std::vector<int>{3246});
-    exec_sql("/mnt/nand/app/qvdb.db", "DELETE FROM smart_event WHERE chnid = 4 AND event_type = 2");
+    exec_sql("DELETE FROM smart_event WHERE chnid = 4 AND event_type = 2");
     forget_requests();
     EXPECT_EQ(post_json("/6135", "{\"chnid\":1,\"copyChn\":\"00000001\",\"dialog\":{\"chnid\":4,\"interval\":7}}").output, kOk);
     EXPECT_EQ(only_payload(1412), le_words({1 << 4, 0}));
