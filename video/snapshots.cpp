@@ -10,6 +10,7 @@
 #include "core/json_util.h"
 #include "core/qvdb_snapshot.h"
 #include "core/response.h"
+#include "record/record_payloads.h"
 #include "video/channel_list.h"
 #include "video/video_module.h"
 #include "video/video_request.h"
@@ -22,13 +23,6 @@ constexpr int kRequestSnapshotSettings = 1311;   // channel list
 constexpr int kRequestSnapshotSchedules = 1312;  // channel list
 constexpr int kRequestSnapshotStartStop = 1313;
 
-// Requests 1311 and 1312: channel numbers and their count.
-struct SnapshotChannels {
-    int32_t channel[kQvdbChannels];
-    int32_t count;
-};
-static_assert(sizeof(SnapshotChannels) == 260, "snapshot channel list is 260 bytes");
-
 // Request 1313: the action (1 start, 0 stop) and a word per channel, 1 for the channels concerned.
 struct SnapshotStartStop {
     int32_t action;
@@ -36,8 +30,9 @@ struct SnapshotStartStop {
 };
 static_assert(sizeof(SnapshotStartStop) == 260, "snapshot start/stop payload is 260 bytes");
 
-SnapshotChannels channels_payload(const ChannelList &list) {
-    SnapshotChannels payload;
+// Requests 1311 and 1312 carry the channel list of the recording routes.
+RecordChannelList channels_payload(const ChannelList &list) {
+    RecordChannelList payload;
     memset(&payload, 0, sizeof payload);
     memcpy(payload.channel, list.channel, sizeof(int32_t) * static_cast<size_t>(list.count));
     payload.count = list.count;
@@ -94,7 +89,7 @@ int on_set_snapshot_setting_params(const char *arg) {
         copy_snapshots(kDb, &record, listed.set);
         transaction.commit();
     }
-    SnapshotChannels payload = channels_payload(listed);
+    RecordChannelList payload = channels_payload(listed);
     cgi_notify_daemon(on_video_ipc_callback, kRequestSnapshotSettings, &payload, sizeof payload);
     return answer_ok();
 }
@@ -128,7 +123,7 @@ int on_set_snapshot_schedule(const char *arg) {
         write_snapshot_schedules(kDb, slots.get(), listed.channel, listed.count);
         transaction.commit();
     }
-    SnapshotChannels payload = channels_payload(listed);
+    RecordChannelList payload = channels_payload(listed);
     cgi_notify_daemon(on_video_ipc_callback, kRequestSnapshotSchedules, &payload, sizeof payload);
     return answer_ok();
 }
