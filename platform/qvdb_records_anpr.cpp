@@ -63,7 +63,7 @@ int read_anpr_list_plate(const char *db, AnprListEntry *found, const char *plate
     memset(found, 0, sizeof *found);
     AnprListRow row;
     memset(&row, 0, sizeof row);
-    if (!plate || qvdb_read_record_by_text(db, kAnprListTable, &row, "plate", plate) != 0) return -1;
+    if (!plate || qvdb_find_record_by_text(db, kAnprListTable, "plate", plate, &row) != 0) return -1;
     *found = row.entry;
     return 0;
 }

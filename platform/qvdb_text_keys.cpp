@@ -1,136 +1,138 @@
-// Configuration database library: records found by a text column (replace and delete batches).
-// The SQL text is generated from the table's declaration; values are always bound.
+// Configuration database library: records found by a text column (lookups, replace and delete
+// batches). A kind found this way has a partial index on that field of its documents; the kind
+// and the column are registered identifiers, so they stand in the SQL text as the index needs.
 #include "core/qvdb_text_keys.h"
 
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/qvdb_internal.h"
 
 namespace {
 
-bool has_arrays(const QvdbShape &shape) {
-    for (uint32_t i = 0; i < shape.field_count; i++)
-        if (shape.fields[i].type == QvdbType::Int32Array) return true;
-    return false;
-}
+// The same upsert as every record write: the document is merged into a stored one.
+const char kUpsertRecord[] =
+    "INSERT INTO records (kind, extra, id, doc) VALUES (?1, 0, ?2, ?3) ON CONFLICT (kind, extra, id) DO UPDATE "
+    "SET doc = CASE WHEN json_valid(doc) THEN json_patch(doc, excluded.doc) ELSE excluded.doc END";
+const char kNextKey[] = "SELECT coalesce(max(id) + 1, 0) FROM records WHERE kind = ?1 AND extra = 0";
 
-// The connection of db when the table is a plain record table of that file and column one of
-// its text fields; null otherwise.
-QvdbConnection *open_text_keyed(const char *db, const QvdbTable &table, const char *column,
-                                const QvdbField **text_field) {
-    const QvdbShape &shape = *table.shape;
-    *text_field = qvdb_find_field(shape, column);
-    if (shape.layout != QvdbLayout::Record || qvdb_shared_table(shape) || shape.extra_column || has_arrays(shape) ||
-        !*text_field || (*text_field)->type != QvdbType::Text)
-        return nullptr;
-    QvdbConnection *connection = qvdb_open(db);
-    return connection && connection->file == shape.file ? connection : nullptr;
-}
+// A text-keyed kind: a plain record kind (no second key) of the file, column one of its text
+// fields.
+struct TextKeyed {
+    QvdbConnection *connection = nullptr;
+    const QvdbTable *table = nullptr;
+    const QvdbField *text = nullptr;
+    const QvdbField *key = nullptr;
+    std::string column;
 
-// Lookups by the text need an index on it; the first batch of a file creates it.
-bool ensure_text_index(QvdbConnection *connection, const QvdbTable &table, const char *column) {
-    std::string index = std::string(table.name) + "_by_" + column;
-    QvdbStatement create(connection, "CREATE INDEX IF NOT EXISTS " + qvdb_quote(index.c_str()) + " ON " +
-                                         qvdb_storage(table) + " (" + qvdb_quote(column) + ")");
-    return create && create.run();
-}
-
-// The start of a batch inside the caller's open transaction: the table's connection and text
-// field, with the index on the text in place; null when the table is not text-keyed or the
-// batch cannot start.
-QvdbConnection *start_batch(const char *db, const QvdbTable &table, const char *column, const void *records,
-                            int count, const QvdbField **text_field) {
-    QvdbConnection *connection = open_text_keyed(db, table, column, text_field);
-    if (!connection || !records || count < 0 || !ensure_text_index(connection, table, column)) return nullptr;
-    return connection;
-}
-
-bool is_key(const QvdbShape &shape, const QvdbField &field) { return strcmp(field.column, shape.key_column) == 0; }
-
-// "SET a = ?, b = ?" and "(key, a, b) VALUES (?, ?, ?)" of the non-key fields.
-std::string assignments(const QvdbShape &shape) {
-    std::string text;
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        if (is_key(shape, shape.fields[i])) continue;
-        text += (text.empty() ? "" : ", ") + qvdb_quote(shape.fields[i].column) + " = ?";
+    TextKeyed(const char *db, const QvdbTable &kind, const char *text_column) {
+        const QvdbShape &shape = *kind.shape;
+        const QvdbField *field = qvdb_find_field(shape, text_column);
+        if (shape.layout != QvdbLayout::Record || shape.extra_column || !field || field->type != QvdbType::Text ||
+            !qvdb_valid_identifier(kind.name) || !qvdb_valid_identifier(text_column))
+            return;
+        QvdbConnection *opened = qvdb_open(db);
+        if (!opened || opened->file != shape.file) return;
+        connection = opened;
+        table = &kind;
+        text = field;
+        key = qvdb_find_field(shape, shape.key_column);
+        column = text_column;
     }
-    return text;
-}
-std::string insert_columns(const QvdbShape &shape) {
-    std::string columns = qvdb_quote(shape.key_column), values = "?";
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        if (is_key(shape, shape.fields[i])) continue;
-        columns += ", " + qvdb_quote(shape.fields[i].column);
-        values += ", ?";
+    explicit operator bool() const { return connection && key; }
+
+    // "kind = 'name' AND json_extract(doc, '$.column')": the rows of the kind by their text.
+    std::string by_text() const {
+        return std::string("kind = '") + table->name + "' AND json_extract(doc, '$." + column + "')";
     }
-    return "(" + columns + ") VALUES (" + values + ")";
-}
-
-// Binds the non-key fields of record from index 1; returns the next index.
-int bind_fields(sqlite3_stmt *statement, const QvdbShape &shape, const void *record, int index) {
-    for (uint32_t i = 0; i < shape.field_count; i++)
-        if (!is_key(shape, shape.fields[i])) qvdb_bind_field(statement, index++, shape.fields[i], record);
-    return index;
-}
-
-// The key after the largest stored one (0 for an empty table); -1 on failure.
-int64_t next_key(QvdbConnection *connection, const QvdbTable &table) {
-    QvdbStatement select(connection, "SELECT coalesce(max(" + qvdb_quote(table.shape->key_column) + ") + 1, 0) FROM " +
-                                         qvdb_storage(table));
-    if (!select || sqlite3_step(select.get()) != SQLITE_ROW) return -1;
-    return sqlite3_column_int64(select.get(), 0);
-}
+    // Lookups by the text need the index; the first batch of a file creates it.
+    bool ensure_index() const {
+        QvdbStatement create(connection, std::string("CREATE INDEX IF NOT EXISTS \"") + table->name + "_by_" + column +
+                                             "\" ON records (json_extract(doc, '$." + column + "')) WHERE kind = '" +
+                                             table->name + "'");
+        return create && create.run();
+    }
+    std::string text_of(const void *record) const {
+        const char *field = static_cast<const char *>(record) + text->offset;
+        return std::string(field, strnlen(field, text->size));
+    }
+};
 
 }  // namespace
 
 int qvdb_replace_records_by_text(const char *db, const QvdbTable &table, const char *column, const void *records,
                                  int count) {
+    TextKeyed kind(db, table, column);
+    if (!kind || !records || count < 0) return -1;
     const QvdbShape &shape = *table.shape;
     DbTransaction transaction(db);
-    const QvdbField *text_field = nullptr;
-    QvdbConnection *connection = transaction.ok() ? start_batch(db, table, column, records, count, &text_field) : nullptr;
-    if (!connection) return -1;
-    QvdbStatement update(connection, "UPDATE " + qvdb_storage(table) + " SET " + assignments(shape) + " WHERE " +
-                                         qvdb_quote(column) + " = ?");
-    QvdbStatement insert(connection, "INSERT INTO " + qvdb_storage(table) + " " + insert_columns(shape));
-    int64_t key = next_key(connection, table);
-    if (!update || !insert || key < 0) return -1;
+    if (!transaction.ok() || !kind.ensure_index()) return -1;
+    QvdbStatement find(kind.connection, "SELECT id FROM records WHERE " + kind.by_text() + " = ?1 LIMIT 1");
+    QvdbStatement upsert(kind.connection, kUpsertRecord);
+    QvdbStatement next(kind.connection, kNextKey);
+    if (!find || !upsert || !next) return -1;
+    sqlite3_bind_text(next.get(), 1, table.name, -1, SQLITE_STATIC);
+    if (sqlite3_step(next.get()) != SQLITE_ROW) return -1;
+    int64_t free_key = sqlite3_column_int64(next.get(), 0);
+    std::vector<unsigned char> copy(shape.size);
+    std::string doc;
     const unsigned char *bytes = static_cast<const unsigned char *>(records);
     for (int i = 0; i < count && transaction.ok(); i++) {
-        const void *record = bytes + static_cast<size_t>(i) * shape.size;
-        int next = bind_fields(update.get(), shape, record, 1);
-        qvdb_bind_field(update.get(), next, *text_field, record);
-        if (!update.run()) {
-            transaction.fail();
-            break;
-        }
-        if (sqlite3_changes(connection->handle) > 0) continue;
+        memcpy(copy.data(), bytes + static_cast<size_t>(i) * shape.size, shape.size);
+        std::string text = kind.text_of(copy.data());
+        sqlite3_bind_text(find.get(), 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        int64_t key = sqlite3_step(find.get()) == SQLITE_ROW ? sqlite3_column_int64(find.get(), 0) : free_key++;
+        sqlite3_reset(find.get());
         if (key >= shape.key_limit) {  // no key left
             transaction.fail();
             break;
         }
-        sqlite3_bind_int64(insert.get(), 1, key++);
-        bind_fields(insert.get(), shape, record, 2);
-        if (!insert.run()) transaction.fail();
+        qvdb_set_field_int(*kind.key, copy.data(), key);
+        doc.clear();
+        qvdb_document_write(shape, copy.data(), nullptr, doc);
+        sqlite3_bind_text(upsert.get(), 1, table.name, -1, SQLITE_STATIC);
+        sqlite3_bind_int64(upsert.get(), 2, key);
+        sqlite3_bind_text(upsert.get(), 3, doc.data(), static_cast<int>(doc.size()), SQLITE_STATIC);
+        if (!upsert.run()) transaction.fail();
     }
     return transaction.commit();
 }
 
 int qvdb_delete_records_by_text(const char *db, const QvdbTable &table, const char *column, const void *records,
                                 int count) {
-    const QvdbShape &shape = *table.shape;
+    TextKeyed kind(db, table, column);
+    if (!kind || !records || count < 0) return -1;
     DbTransaction transaction(db);
-    const QvdbField *text_field = nullptr;
-    QvdbConnection *connection = transaction.ok() ? start_batch(db, table, column, records, count, &text_field) : nullptr;
-    if (!connection) return -1;
-    QvdbStatement erase(connection, "DELETE FROM " + qvdb_storage(table) + " WHERE " + qvdb_quote(column) + " = ?");
+    if (!transaction.ok() || !kind.ensure_index()) return -1;
+    QvdbStatement erase(kind.connection, "DELETE FROM records WHERE " + kind.by_text() + " = ?1");
     if (!erase) return -1;
     const unsigned char *bytes = static_cast<const unsigned char *>(records);
     for (int i = 0; i < count && transaction.ok(); i++) {
-        qvdb_bind_field(erase.get(), 1, *text_field, bytes + static_cast<size_t>(i) * shape.size);
+        std::string text = kind.text_of(bytes + static_cast<size_t>(i) * table.shape->size);
+        sqlite3_bind_text(erase.get(), 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         if (!erase.run()) transaction.fail();
     }
     return transaction.commit();
+}
+
+int qvdb_find_record_by_text(const char *db, const QvdbTable &table, const char *column, const char *text,
+                             void *record) {
+    TextKeyed kind(db, table, column);
+    if (!kind || !text || !record) return -1;
+    QvdbStatement find(kind.connection,
+                       "SELECT id, doc FROM records WHERE " + kind.by_text() + " = ?1 ORDER BY id LIMIT 1");
+    if (!find) return -1;
+    sqlite3_bind_text(find.get(), 1, text, -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(find.get()) != SQLITE_ROW) return -1;
+    const QvdbShape &shape = *table.shape;
+    memset(record, 0, shape.size);
+    const char *doc = reinterpret_cast<const char *>(sqlite3_column_text(find.get(), 1));
+    if (!qvdb_document_read(shape, doc, static_cast<size_t>(sqlite3_column_bytes(find.get(), 1)), record)) {
+        memset(record, 0, shape.size);
+        return -1;
+    }
+    qvdb_set_field_int(*kind.key, record, sqlite3_column_int64(find.get(), 0));
+    return 0;
 }

@@ -44,7 +44,8 @@ TEST_F(AlarmInEvents, EffectiveScheduleOfOneInput) {
 }
 
 TEST_F(AlarmInEvents, AudibleListWritesDifferingInputsAndCopiesTheSchedule) {
-    exec_sql("UPDATE alarm_in SET enable = 1, interval = 30, name = 'door' WHERE id = 5");
+    exec_sql("UPDATE records SET doc = json_set(doc, '$.enable', 1, '$.interval', 30, '$.name', 'door') "
+             "WHERE kind = 'alarm_in' AND id = 5");
     EXPECT_EQ(post_json("/6125", "{\"cnt\":2,\"chnid\":[5,9],\"enable\":1,\"interval\":30,\"schedule\":" +
                                      schedule_request(2) + "}").output,
               kOk);
@@ -105,7 +106,7 @@ TEST_F(AlarmInEvents, EmailListAndOthers) {
     EXPECT_EQ(input(2).tri_channels_mask, 1ULL << 40);
 
     // A source input that is not stored gives no schedule; a bad camId changes nothing.
-    exec_sql("DELETE FROM alarm_in WHERE id = 8");
+    exec_sql("DELETE FROM records WHERE kind = 'alarm_in' AND id = 8");
     EXPECT_EQ(post_json("/6127", "{\"camId\":8,\"type\":1,\"cnt\":1,\"chnid\":[1],\"triAlarms\":2}").output, kOk);
     EXPECT_EQ(schedule_start("/6169", 1), "07:00");
     EXPECT_EQ(input(1).triAlarms, 2);

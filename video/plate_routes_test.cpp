@@ -15,7 +15,10 @@ const char kPlateDb[] = "/mnt/nand/app/anpr.db";
 
 class PlateRoutes : public EventRouteTest {
   protected:
-    std::vector<std::string> plates() { return query_rows(kPlateDb, "SELECT type, plate FROM anpr_list ORDER BY plate"); }
+    std::vector<std::string> plates() {
+        return query_rows(kPlateDb, "SELECT json_extract(doc, '$.type'), json_extract(doc, '$.plate') FROM records "
+                                    "WHERE kind = 'anpr_list' ORDER BY 2");
+    }
     std::string add(const std::string &items, int count) {
         return post_json("/6184", "{\"cnt\":" + std::to_string(count) + ",\"plate\":" + items + "}").output;
     }

@@ -262,9 +262,6 @@ json_object *polygons_json(const ReplyView &reply) {
 
 // ---- small steps ----
 
-// The dispatcher of requests that are not waited for: their replies are not the page's answer.
-int ignore_reply(int, const MessageHeader *, const void *) { return 0; }
-
 int answer_ok() { return cgi_writeback_webserver(kTextPlain, "OK"); }
 
 // Sends the channel of "chnid" (0 to 63) with the request code and waits; the JSON error answer
@@ -363,7 +360,7 @@ int on_set_anpr_settings(const char *arg) {
     if (formats) {
         AnprWildcardsRecord wildcards;
         read_wildcards(formats, channel, &wildcards);
-        cgi_notify_daemon(ignore_reply, kRequestAnprWildcardsSet, &wildcards, sizeof wildcards);
+        cgi_notify_daemon(on_video_ipc_callback, kRequestAnprWildcardsSet, &wildcards, sizeof wildcards);
     }
     AnprSettingsRecord settings;
     memset(&settings, 0, sizeof settings);

@@ -72,7 +72,7 @@ TEST_F(SmartEventActions, PartialUpdateChangesOnlyTheKeysGiven) {
     EXPECT_STREQ(record.triChannels, "1");
 
     // A schedule alone is stored without rewriting the record.
-    exec_sql("UPDATE smart_event SET interval = 77 WHERE chnid = 1 AND event_type = 3");
+    exec_sql("UPDATE records SET doc = json_set(doc, '$.interval', 77) WHERE kind = 'smart_event' AND extra = 3 AND id = 1");
     EXPECT_EQ(post_json("/6149", "{\"chnid\":1,\"event\":3,\"ptz\":" + schedule_request(3) + "}").output, kOk);
     EXPECT_EQ(stored(1, 3).interval, 77);
     EXPECT_EQ(answered_start(json_object_object_get(actions(1, 3), "ptz")), "06:00");
@@ -100,7 +100,7 @@ TEST_F(SmartEventActions, SingleFieldRouteAndItsRefusals) {
     EXPECT_EQ(stored(2, 5).tri_channels_mask, (1ULL << 31) | (1ULL << 40));
     EXPECT_EQ(sent(1412, 2).size(), 2u);
 
-    exec_sql("DELETE FROM smart_event WHERE chnid = 3 AND event_type = 5");
+    exec_sql("DELETE FROM records WHERE kind = 'smart_event' AND extra = 5 AND id = 3");
     forget_requests();
     const char *errot[] = {"{\"channel\":64,\"type\":0,\"event\":5,\"triAlarms\":1}",
                            "{\"channel\":-1,\"type\":0,\"event\":5,\"triAlarms\":1}",
@@ -109,7 +109,7 @@ TEST_F(SmartEventActions, SingleFieldRouteAndItsRefusals) {
     for (const char *body : errot) EXPECT_EQ(post_json("/6150", body).output, "Content-type: text/plain\r\n\r\nERROT") << body;
     EXPECT_EQ(post_json("/6150", "{").output, "");
     EXPECT_EQ(request_codes(), std::vector<int>{});
-    EXPECT_TRUE(query_rows("/mnt/nand/app/qvdb.db", "SELECT 1 FROM smart_event WHERE chnid = 3 AND event_type = 5").empty());
+    EXPECT_TRUE(query_rows(QVDB_PATH, "SELECT 1 FROM records WHERE kind = 'smart_event' AND extra = 5 AND id = 3").empty());
 }
 
 TEST_F(SmartEventActions, CommonAnswerAndPeopleCountReset) {

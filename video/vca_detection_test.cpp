@@ -183,7 +183,7 @@ TEST_F(VcaDetection, PeopleCountingSetFollowsItsLines) {
     EXPECT_EQ(smart_event(0, 7).enable, 0);
 
     // Without a readable people-counting record nothing is sent.
-    exec_sql("DELETE FROM smart_event WHERE chnid = 0 AND event_type = 7");
+    exec_sql("DELETE FROM records WHERE kind = 'smart_event' AND extra = 7 AND id = 0");
     forget_requests();
     EXPECT_EQ(post_json("/6145", body).output, kTextError);
     EXPECT_EQ(request_codes(), std::vector<int>{});
@@ -277,7 +277,7 @@ TEST_F(VcaDetection, DialogIsSavedForItsOwnChannelAndCopied) {
     forget_requests();
     EXPECT_EQ(post_json("/6135", "{\"chnid\":1,\"dialog\":{\"chnid\":70,\"interval\":1}}").output, kOk);
     EXPECT_EQ(request_codes(), std::vector<int>{3246});
-    exec_sql("DELETE FROM smart_event WHERE chnid = 4 AND event_type = 2");
+    exec_sql("DELETE FROM records WHERE kind = 'smart_event' AND extra = 2 AND id = 4");
     forget_requests();
     EXPECT_EQ(post_json("/6135", "{\"chnid\":1,\"copyChn\":\"00000001\",\"dialog\":{\"chnid\":4,\"interval\":7}}").output, kOk);
     EXPECT_EQ(only_payload(1412), le_words({1 << 4, 0}));
