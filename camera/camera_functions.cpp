@@ -71,19 +71,6 @@ const EntryField kTrackingFields[] = {
 #undef NUMBER_AT
 #undef TEXT_AT
 
-template <typename Record>
-void store_fields(json_object *request, Record *record, const EntryField *fields, int count) {
-    store_entry_fields(request, record, sizeof *record, fields, count);
-}
-#define STORE_FIELDS(request, record, FIELDS) store_fields(request, record, FIELDS, NVR_ARRAY_COUNT(FIELDS))
-
-bool read_camera_channel(json_object *request, int32_t *channel) {
-    int value = 0;
-    if (!read_int_between(request, "chnid", 0, kCameraChannels - 1, &value)) return false;
-    *channel = value;
-    return true;
-}
-
 // Sends a request and waits; the JSON error on silence.
 void ask_json(int request_code, const void *payload, int length) {
     cgi_ask_daemon(on_camera_ipc_callback, request_code, payload, length, kJson);
@@ -131,7 +118,7 @@ int on_set_camera_motion(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     std::unique_ptr<CameraMotionRequest> payload(new CameraMotionRequest());
     CameraMotionRecord &record = payload->record;
-    if (!request || !read_camera_channel(request, &record.chnid)) return cgi_error_to_webserver(kJson);
+    if (!request || !read_channel_key(request, "chnid", &record.chnid)) return cgi_error_to_webserver(kJson);
     payload->channels = get_copy_flag_by_json(request, "copyChn", "copyCnt") | 1ULL << record.chnid;
     STORE_FIELDS(request, &record, kCameraMotionFields);
     get_schedule_by_json_ipc(request, "effective", &record.schedule);
@@ -146,7 +133,7 @@ int on_get_camera_log(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     CameraLogRequest payload;
     memset(&payload, 0, sizeof payload);
-    if (!request || !read_camera_channel(request, &payload.chnid)) return cgi_error_to_webserver(kJson);
+    if (!request || !read_channel_key(request, "chnid", &payload.chnid)) return cgi_error_to_webserver(kJson);
     payload.mainType = number_key(request, "mainType");
     payload.subType = number_key(request, "subType");
     store_text_key(request, "time", payload.time, sizeof payload.time);
@@ -185,7 +172,7 @@ int on_cgi_set_auto_tracking_status(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     std::unique_ptr<TrackingRequest> payload(new TrackingRequest());
     TrackingRecord &record = payload->record;
-    if (!request || !read_camera_channel(request, &record.chnid)) return cgi_error_to_webserver(kJson);
+    if (!request || !read_channel_key(request, "chnid", &record.chnid)) return cgi_error_to_webserver(kJson);
     payload->channels = get_channel_mask(text_key(request, "channels")) | 1ULL << record.chnid;
     STORE_FIELDS(request, &record, kTrackingFields);
     get_schedule_by_json(request, "schedule", &record.schedule);
@@ -207,7 +194,7 @@ int on_cgi_set_watermark(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     WatermarkRequest payload;
     memset(&payload, 0, sizeof payload);
-    if (!request || !read_camera_channel(request, &payload.chnid)) return cgi_error_to_webserver(kJson);
+    if (!request || !read_channel_key(request, "chnid", &payload.chnid)) return cgi_error_to_webserver(kJson);
     payload.enable = number_key(request, "enable");
     store_text_key(request, "watermark", payload.watermark, sizeof payload.watermark);
     fill_channel_text(payload.copy, text_key(request, "copy"));
@@ -220,7 +207,7 @@ int on_cgi_set_watermark(const char *arg) {
 int on_cgi_get_ipc_event_stream(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     EventStreamQuery payload;
-    if (!request || !read_camera_channel(request, &payload.chnid)) return cgi_error_to_webserver(kJson);
+    if (!request || !read_channel_key(request, "chnid", &payload.chnid)) return cgi_error_to_webserver(kJson);
     payload.fisheyeType = number_key(request, "fisheyeType");
     ask_json(kRequestEventStream, &payload, sizeof payload);
     return 0;
@@ -232,7 +219,7 @@ int on_cgi_set_ipc_event_stream(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     EventStreamRecord payload;
     memset(&payload, 0, sizeof payload);
-    if (!request || !read_camera_channel(request, &payload.chnid)) return cgi_error_to_webserver(kJson);
+    if (!request || !read_channel_key(request, "chnid", &payload.chnid)) return cgi_error_to_webserver(kJson);
     STORE_FIELDS(request, &payload, kEventStreamRequestFields);
     ask_json(kRequestSetEventStream, &payload, sizeof payload);
     return 0;
@@ -254,7 +241,7 @@ int on_cgi_get_ipc_custom_param(const char *arg) {
     if (!request) return cgi_error_to_webserver(kJson);
     CustomParamRequest payload;
     memset(&payload, 0, sizeof payload);
-    if (!read_camera_channel(request, &payload.chnid)) return cgi_error_to_webserver(kTextPlain);
+    if (!read_channel_key(request, "chnid", &payload.chnid)) return cgi_error_to_webserver(kTextPlain);
     store_text_key(request, "url", payload.url, sizeof payload.url);
     ask_json(kRequestCustomParam, &payload, sizeof payload);
     return 0;

@@ -77,7 +77,6 @@ int on_cgi_get_watermark_cb(const ReplyView &reply);             // 6213
 int on_cgi_get_ipc_event_stream_cb(const ReplyView &reply);      // 6217
 int on_cgi_get_ipc_lpr_night_mode_cb(const ReplyView &reply);    // 6219
 int on_cgi_get_ipc_audio_info_cb(const ReplyView &reply);        // 8371
-int on_cgi_set_ipc_audio_info_cb(const ReplyView &reply);        // 8372
 int on_cgi_get_ipc_system_info_cb(const ReplyView &reply);       // 8376
 int on_cgi_get_ipc_custom_param_cb(const ReplyView &reply);      // 8377
 

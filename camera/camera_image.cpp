@@ -27,50 +27,48 @@ constexpr int kHighestRoiArea = 16;            // "/2050" also takes the whole p
 
 // ---- field lists ------------------------------------------------------------------------------------
 
+// A field of a block that a reply answers and a request fills, or only one of them.
+enum FieldUse : unsigned { kAnswered = 1, kRequested = 2 };
+struct BlockField {
+    unsigned use;
+    EntryField field;
+};
+
+void add_block_fields(json_object *answer, const ReplyView &reply, long base, const BlockField *fields, int count) {
+    for (int i = 0; i < count; i++)
+        if (fields[i].use & kAnswered) add_entry_fields(answer, reply, base, &fields[i].field, 1);
+}
+
+template <typename Block>
+void store_block_fields(json_object *request, Block *block, const BlockField *fields, int count) {
+    for (int i = 0; i < count; i++)
+        if (fields[i].use & kRequested) store_fields(request, block, &fields[i].field, 1);
+}
+#define ADD_BLOCK(answer, reply, base, FIELDS) add_block_fields(answer, reply, base, FIELDS, NVR_ARRAY_COUNT(FIELDS))
+#define STORE_BLOCK(request, block, FIELDS) store_block_fields(request, block, FIELDS, NVR_ARRAY_COUNT(FIELDS))
+
 #define NUMBER(Record, member) ENTRY_NUMBER(Record, member)
 #define NUMBER_AS(Record, key, member) \
     EntryField { key, static_cast<int>(offsetof(Record, member)), 4, EntryFieldKind::Number }
 
-// Reply 8221, in block order but for "exposurectrl" before "hlclevel".
-const EntryField kEnhanceAnswerFields[] = {
-    NUMBER(ImageEnhanceBlock, smartir),        NUMBER(ImageEnhanceBlock, whiteblance),
-    NUMBER(ImageEnhanceBlock, focusmode),      NUMBER(ImageEnhanceBlock, antiblurry),
-    NUMBER(ImageEnhanceBlock, wdrenable),      NUMBER(ImageEnhanceBlock, wdrlevel),
-    NUMBER(ImageEnhanceBlock, wdrstarthour),   NUMBER(ImageEnhanceBlock, wdrstartminute),
-    NUMBER(ImageEnhanceBlock, wdrstophour),    NUMBER(ImageEnhanceBlock, wdrstopminute),
-    NUMBER(ImageEnhanceBlock, regiontype),     NUMBER(ImageEnhanceBlock, hlcmode),
-    NUMBER(ImageEnhanceBlock, exclude),        NUMBER(ImageEnhanceBlock, exposemode),
-    ENTRY_TEXT(ImageEnhanceBlock, exposeregion), NUMBER(ImageEnhanceBlock, imageschemode),
-    NUMBER(ImageEnhanceBlock, hlcday),         NUMBER(ImageEnhanceBlock, hlcnight),
-    NUMBER(ImageEnhanceBlock, redgain),        NUMBER(ImageEnhanceBlock, bluegain),
-    NUMBER(ImageEnhanceBlock, defogmode),      NUMBER(ImageEnhanceBlock, defoglevel),
-    NUMBER(ImageEnhanceBlock, dismode),        NUMBER(ImageEnhanceBlock, exposetime),
-    NUMBER(ImageEnhanceBlock, exposegain),     NUMBER_AS(ImageEnhanceBlock, "wdraflevel", aflevel),
-    NUMBER(ImageEnhanceBlock, exposurectrl),   NUMBER(ImageEnhanceBlock, hlclevel),
-    NUMBER(ImageEnhanceBlock, enblur),         NUMBER(ImageEnhanceBlock, deblur),
-    ENTRY_TEXT(ImageEnhanceBlock, sdkversion), NUMBER(ImageEnhanceBlock, lensType),
-    NUMBER(ImageEnhanceBlock, reduceVideoStuttering),
+// The enhancement block: answered from reply 8221 in block order but for "exposurectrl" before
+// "hlclevel", and taken from request keys into 3280 (type 0).
+#define BOTH(member) {kAnswered | kRequested, NUMBER(ImageEnhanceBlock, member)}
+const BlockField kEnhanceFields[] = {
+    BOTH(smartir),        BOTH(whiteblance),    BOTH(focusmode),      BOTH(antiblurry),
+    BOTH(wdrenable),      BOTH(wdrlevel),       BOTH(wdrstarthour),   BOTH(wdrstartminute),
+    BOTH(wdrstophour),    BOTH(wdrstopminute),  BOTH(regiontype),     BOTH(hlcmode),
+    BOTH(exclude),        BOTH(exposemode),     {kAnswered | kRequested, ENTRY_TEXT(ImageEnhanceBlock, exposeregion)},
+    {kRequested, NUMBER(ImageEnhanceBlock, modelType)},
+    BOTH(imageschemode),  BOTH(hlcday),         BOTH(hlcnight),       BOTH(redgain),
+    BOTH(bluegain),       BOTH(defogmode),      BOTH(defoglevel),     {kAnswered, NUMBER(ImageEnhanceBlock, dismode)},
+    BOTH(exposetime),     BOTH(exposegain),     {kAnswered, NUMBER_AS(ImageEnhanceBlock, "wdraflevel", aflevel)},
+    {kRequested, NUMBER(ImageEnhanceBlock, aflevel)},
+    {kAnswered, NUMBER(ImageEnhanceBlock, exposurectrl)},
+    BOTH(hlclevel),       BOTH(enblur),         BOTH(deblur),         {kAnswered, ENTRY_TEXT(ImageEnhanceBlock, sdkversion)},
+    BOTH(lensType),       BOTH(reduceVideoStuttering),
 };
-
-// Request 3280, type 0: the block keys the pages send.
-const EntryField kEnhanceRequestFields[] = {
-    NUMBER(ImageEnhanceBlock, smartir),        NUMBER(ImageEnhanceBlock, whiteblance),
-    NUMBER(ImageEnhanceBlock, focusmode),      NUMBER(ImageEnhanceBlock, antiblurry),
-    NUMBER(ImageEnhanceBlock, wdrenable),      NUMBER(ImageEnhanceBlock, wdrlevel),
-    NUMBER(ImageEnhanceBlock, wdrstarthour),   NUMBER(ImageEnhanceBlock, wdrstartminute),
-    NUMBER(ImageEnhanceBlock, wdrstophour),    NUMBER(ImageEnhanceBlock, wdrstopminute),
-    NUMBER(ImageEnhanceBlock, regiontype),     NUMBER(ImageEnhanceBlock, hlcmode),
-    NUMBER(ImageEnhanceBlock, exclude),        NUMBER(ImageEnhanceBlock, exposemode),
-    ENTRY_TEXT(ImageEnhanceBlock, exposeregion), NUMBER(ImageEnhanceBlock, modelType),
-    NUMBER(ImageEnhanceBlock, imageschemode),  NUMBER(ImageEnhanceBlock, hlcday),
-    NUMBER(ImageEnhanceBlock, hlcnight),       NUMBER(ImageEnhanceBlock, redgain),
-    NUMBER(ImageEnhanceBlock, bluegain),       NUMBER(ImageEnhanceBlock, defogmode),
-    NUMBER(ImageEnhanceBlock, defoglevel),     NUMBER(ImageEnhanceBlock, exposetime),
-    NUMBER(ImageEnhanceBlock, exposegain),     NUMBER(ImageEnhanceBlock, aflevel),
-    NUMBER(ImageEnhanceBlock, hlclevel),       NUMBER(ImageEnhanceBlock, enblur),
-    NUMBER(ImageEnhanceBlock, deblur),         NUMBER(ImageEnhanceBlock, lensType),
-    NUMBER(ImageEnhanceBlock, reduceVideoStuttering),
-};
+#undef BOTH
 
 // Request 3280, any other type: item 0 of "scenes".
 const EntryField kEnhanceSceneFields[] = {
@@ -87,49 +85,30 @@ const EntryField kEnhanceSceneFields[] = {
     NUMBER(ImageSceneBlock, hlcMode),             NUMBER(ImageSceneBlock, hlcLevel),
 };
 
-// Reply 8223.
-const EntryField kDisplayAnswerFields[] = {
-    NUMBER(ImageDisplayBlock, colorkiller),       NUMBER(ImageDisplayBlock, modestarthour),
-    NUMBER(ImageDisplayBlock, modestartminute),   NUMBER(ImageDisplayBlock, modestophour),
-    NUMBER(ImageDisplayBlock, modestopminute),    NUMBER(ImageDisplayBlock, exposurectrl),
-    NUMBER(ImageDisplayBlock, lighttype),         NUMBER(ImageDisplayBlock, mirctrl),
-    NUMBER(ImageDisplayBlock, localdisplay),      NUMBER(ImageDisplayBlock, ircutaddaytonight),
-    NUMBER(ImageDisplayBlock, ircutadnighttoday), NUMBER(ImageDisplayBlock, corridormode),
-    NUMBER(ImageDisplayBlock, imagerotation),     NUMBER(ImageDisplayBlock, smartIRType),
-    NUMBER(ImageDisplayBlock, nearIRLevel),       NUMBER(ImageDisplayBlock, farIRLevel),
-    NUMBER(ImageDisplayBlock, midIRLevel),        NUMBER(ImageDisplayBlock, lencorrect),
-    NUMBER(ImageDisplayBlock, smartIrMath),       NUMBER(ImageDisplayBlock, smartIrLimit),
-    ENTRY_TEXT(ImageDisplayBlock, chipninterface), NUMBER(ImageDisplayBlock, nearSmartirValue),
-    NUMBER(ImageDisplayBlock, farSmartirValue),   NUMBER(ImageDisplayBlock, midSmartirValue),
-    NUMBER(ImageDisplayBlock, lenCorrectType),    NUMBER(ImageDisplayBlock, fovadjust),
-    ENTRY_TEXT(ImageDisplayBlock, sensortype),    ENTRY_TEXT(ImageDisplayBlock, productmodel),
-    ENTRY_TEXT(ImageDisplayBlock, softversion),   NUMBER(ImageDisplayBlock, smokeddomecover),
-    NUMBER_AS(ImageDisplayBlock, "smartwhitestrength", whiteLedLevel), NUMBER(ImageDisplayBlock, dnRefocus),
-    ENTRY_TEXT(ImageDisplayBlock, sdkversion),    NUMBER(ImageDisplayBlock, structuretype),
-    NUMBER(ImageDisplayBlock, keepCorrectAspectRatio), NUMBER(ImageDisplayBlock, dayNightSens),
-    NUMBER(ImageDisplayBlock, nightDaySens),      NUMBER(ImageDisplayBlock, zoomLimit),
+// The display block: answered from reply 8223 and taken from request keys into 3224 (type 0).
+#define BOTH(member) {kAnswered | kRequested, NUMBER(ImageDisplayBlock, member)}
+#define ANSWERED(member) {kAnswered, NUMBER(ImageDisplayBlock, member)}
+#define REQUESTED(member) {kRequested, NUMBER(ImageDisplayBlock, member)}
+#define ANSWERED_TEXT(member) {kAnswered, ENTRY_TEXT(ImageDisplayBlock, member)}
+const BlockField kDisplayFields[] = {
+    BOTH(colorkiller),           BOTH(modestarthour),     BOTH(modestartminute),  BOTH(modestophour),
+    BOTH(modestopminute),        BOTH(exposurectrl),      BOTH(lighttype),        BOTH(mirctrl),
+    BOTH(localdisplay),          BOTH(ircutaddaytonight), BOTH(ircutadnighttoday), BOTH(corridormode),
+    BOTH(imagerotation),         REQUESTED(saveCorridor), BOTH(smartIRType),      BOTH(nearIRLevel),
+    BOTH(farIRLevel),            BOTH(midIRLevel),        BOTH(lencorrect),       ANSWERED(smartIrMath),
+    ANSWERED(smartIrLimit),      ANSWERED_TEXT(chipninterface), ANSWERED(nearSmartirValue),
+    ANSWERED(farSmartirValue),   ANSWERED(midSmartirValue), ANSWERED(lenCorrectType), BOTH(fovadjust),
+    ANSWERED_TEXT(sensortype),   ANSWERED_TEXT(productmodel), ANSWERED_TEXT(softversion), BOTH(smokeddomecover),
+    {kAnswered, NUMBER_AS(ImageDisplayBlock, "smartwhitestrength", whiteLedLevel)}, REQUESTED(whiteLedLevel),
+    BOTH(dnRefocus),             ANSWERED_TEXT(sdkversion), ANSWERED(structuretype), BOTH(keepCorrectAspectRatio),
+    BOTH(dayNightSens),          BOTH(nightDaySens),      BOTH(zoomLimit),        REQUESTED(whiteledLightCtrl),
+    REQUESTED(whiteledSensitivity), REQUESTED(whiteledDelay), REQUESTED(whiteledStart), REQUESTED(whiteledStop),
+    REQUESTED(whiteledBrightnessCtrl), REQUESTED(whiteledBrightness),
 };
-
-// Request 3224, type 0.
-const EntryField kDisplayRequestFields[] = {
-    NUMBER(ImageDisplayBlock, colorkiller),         NUMBER(ImageDisplayBlock, modestarthour),
-    NUMBER(ImageDisplayBlock, modestartminute),     NUMBER(ImageDisplayBlock, modestophour),
-    NUMBER(ImageDisplayBlock, modestopminute),      NUMBER(ImageDisplayBlock, exposurectrl),
-    NUMBER(ImageDisplayBlock, lighttype),           NUMBER(ImageDisplayBlock, mirctrl),
-    NUMBER(ImageDisplayBlock, localdisplay),        NUMBER(ImageDisplayBlock, ircutaddaytonight),
-    NUMBER(ImageDisplayBlock, ircutadnighttoday),   NUMBER(ImageDisplayBlock, corridormode),
-    NUMBER(ImageDisplayBlock, imagerotation),       NUMBER(ImageDisplayBlock, saveCorridor),
-    NUMBER(ImageDisplayBlock, smartIRType),         NUMBER(ImageDisplayBlock, nearIRLevel),
-    NUMBER(ImageDisplayBlock, farIRLevel),          NUMBER(ImageDisplayBlock, midIRLevel),
-    NUMBER(ImageDisplayBlock, lencorrect),          NUMBER(ImageDisplayBlock, fovadjust),
-    NUMBER(ImageDisplayBlock, smokeddomecover),     NUMBER(ImageDisplayBlock, whiteLedLevel),
-    NUMBER(ImageDisplayBlock, dnRefocus),           NUMBER(ImageDisplayBlock, keepCorrectAspectRatio),
-    NUMBER(ImageDisplayBlock, dayNightSens),        NUMBER(ImageDisplayBlock, nightDaySens),
-    NUMBER(ImageDisplayBlock, zoomLimit),           NUMBER(ImageDisplayBlock, whiteledLightCtrl),
-    NUMBER(ImageDisplayBlock, whiteledSensitivity), NUMBER(ImageDisplayBlock, whiteledDelay),
-    NUMBER(ImageDisplayBlock, whiteledStart),       NUMBER(ImageDisplayBlock, whiteledStop),
-    NUMBER(ImageDisplayBlock, whiteledBrightnessCtrl), NUMBER(ImageDisplayBlock, whiteledBrightness),
-};
+#undef BOTH
+#undef ANSWERED
+#undef REQUESTED
+#undef ANSWERED_TEXT
 
 // Request 3224, type 1: item 0 of "scenes".
 const EntryField kDisplaySceneFields[] = {
@@ -141,7 +120,7 @@ const EntryField kDisplaySceneFields[] = {
     NUMBER(ImageDisplayScene, imageRotation),
 };
 
-// Requests 3225 and 3226 (the value only in 3226), and reply 8225.
+// Requests 3225 and 3226, and reply 8225. The value, last, is sent only with 3226.
 const EntryField kParamRequestFields[] = {
     ENTRY_TEXT(CameraParamRequest, pagename),
     ENTRY_TEXT(CameraParamRequest, httpname),
@@ -193,19 +172,9 @@ const EntryField kExposureFields[] = {
 #undef NUMBER
 #undef NUMBER_AS
 
-template <typename Record>
-void store_fields(json_object *request, Record *record, const EntryField *fields, int count) {
-    store_entry_fields(request, record, sizeof *record, fields, count);
-}
-#define STORE_FIELDS(request, record, FIELDS) store_fields(request, record, FIELDS, NVR_ARRAY_COUNT(FIELDS))
 #define ADD_FIELDS(object, reply, base, FIELDS) add_entry_fields(object, reply, base, FIELDS, NVR_ARRAY_COUNT(FIELDS))
 
 // ---- requests ----------------------------------------------------------------------------------------
-
-// The request's channel key from 0 to 63; 0 when missing or out of range.
-bool read_channel(json_object *request, const char *key, int *channel) {
-    return read_int_between(request, key, 0, kCameraChannels - 1, channel);
-}
 
 // Days 0 to 6 and periods 0 to 9 of "schedule" (arrays of arrays [startTime, endTime, numbers...]);
 // items that are not arrays are skipped. False when "schedule" is not an array.
@@ -359,7 +328,7 @@ int on_get_ipc_ipcimage_enhancement_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
     if (answer) {
         json_add_int(answer, "id", reply.number(0));
-        ADD_FIELDS(answer, reply, kEnhanceReplyBlock, kEnhanceAnswerFields);
+        ADD_BLOCK(answer, reply, kEnhanceReplyBlock, kEnhanceFields);
     }
     return reply_json(answer);
 }
@@ -375,7 +344,7 @@ int on_set_camera_image_enhance(const char *arg) {
     fill_channel_list(channels, payload.channel);
     payload.type = number_key(request, "type");
     if (payload.type == 0) {
-        STORE_FIELDS(request, &payload.block, kEnhanceRequestFields);
+        STORE_BLOCK(request, &payload.block, kEnhanceFields);
     } else {
         json_object *scene = object_item(array_key(request, "scenes"), 0);
         if (!scene) return 0;
@@ -390,7 +359,7 @@ int on_get_camera_image_display(const char *arg) { return ask_camera(arg, "id", 
 
 int on_get_ipc_ipcimage_display_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
-    ADD_FIELDS(answer, reply, kDisplayReplyBlock, kDisplayAnswerFields);
+    ADD_BLOCK(answer, reply, kDisplayReplyBlock, kDisplayFields);
     return reply_json(answer);
 }
 
@@ -400,10 +369,10 @@ int on_set_camera_image_display(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     ImageDisplayRequest payload;
     memset(&payload, 0, sizeof payload);
-    if (!request || !read_channel(request, "id", &payload.id)) return cgi_error_to_webserver(kTextPlain);
+    if (!request || !read_channel_key(request, "id", &payload.id)) return cgi_error_to_webserver(kTextPlain);
     payload.type = number_key(request, "type");
     if (payload.type == 0) {
-        STORE_FIELDS(request, &payload.block, kDisplayRequestFields);
+        STORE_BLOCK(request, &payload.block, kDisplayFields);
     } else if (payload.type == 1) {
         json_object *scene = object_item(array_key(request, "scenes"), 0);
         if (!scene) return 0;
@@ -429,8 +398,9 @@ int relay_camera_param(const char *arg, int request_code, bool with_value) {
     JsonRef request(get_request_tokener_json_object(arg));
     CameraParamRequest payload;
     memset(&payload, 0, sizeof payload);
-    if (!request || !read_channel(request, "id", &payload.id)) return cgi_error_to_webserver(kTextPlain);
-    store_fields(request, &payload, kParamRequestFields, NVR_ARRAY_COUNT(kParamRequestFields) - (with_value ? 0 : 1));
+    if (!request || !read_channel_key(request, "id", &payload.id)) return cgi_error_to_webserver(kTextPlain);
+    int fields = NVR_ARRAY_COUNT(kParamRequestFields) - (with_value ? 0 : 1);
+    store_fields(request, &payload, kParamRequestFields, fields);
     if (with_value && (strcmp(payload.key, "ratecontrol1") == 0 || strcmp(payload.key, "ratecontrol2") == 0))
         nvr_sleep_us(kRateControlPauseUs);
     cgi_ask_daemon(on_camera_ipc_callback, request_code, &payload, sizeof payload, kTextPlain);
@@ -468,7 +438,7 @@ int on_set_camera_daynight(const char *arg) {
     DayNightRequest payload;
     memset(&payload, 0, sizeof payload);
     int entry = 0;
-    if (!request || !read_channel(request, "channel", &payload.channel) ||
+    if (!request || !read_channel_key(request, "channel", &payload.channel) ||
         !read_int_between(request, "id", 0, kDayNightRequestEntries - 1, &entry))
         return cgi_error_to_webserver(kJson);
     STORE_FIELDS(request, &payload.entry[entry], kDayNightFields);
@@ -541,7 +511,7 @@ int on_set_camera_roi(const char *arg) {
 int on_set_camera_roi_area(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     RoiAreaRequest payload;
-    if (!request || !read_channel(request, "chan_id", &payload.chan_id) ||
+    if (!request || !read_channel_key(request, "chan_id", &payload.chan_id) ||
         !read_int_between(request, "area_id", 0, kHighestRoiArea, &payload.area_id))
         return cgi_error_to_webserver(kJson);
     notify_cameras(kRequestSetRoiArea, &payload, sizeof payload);
@@ -600,7 +570,7 @@ int on_set_camera_exposure_list(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     int channel = 0;
     json_object *items = array_key(request, "exposure");
-    if (!request || !read_channel(request, "channel", &channel) || !items) return cgi_error_to_webserver(kJson);
+    if (!request || !read_channel_key(request, "channel", &channel) || !items) return cgi_error_to_webserver(kJson);
     ExposureSetting list[kExposureEntries];
     int count = 0;
     size_t length = json_object_array_length(items);
@@ -620,7 +590,7 @@ int on_get_camera_exposure_list(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     int channel = 0, count = 0;
     ExposureSetting list[kExposureEntries];
-    if (!request || !read_channel(request, "channel", &channel) || read_exposure(kDb, list, channel, &count) != 0 ||
+    if (!request || !read_channel_key(request, "channel", &channel) || read_exposure(kDb, list, channel, &count) != 0 ||
         count <= 0)
         return cgi_error_to_webserver(kJson);
     json_object *items = nullptr;

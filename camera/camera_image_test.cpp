@@ -37,15 +37,6 @@ std::string request_schedule(int days, int periods, bool exposure) {
     return text + "]";
 }
 
-template <typename Record>
-Record record_from(const Bytes &payload) {
-    Record record;
-    memset(static_cast<void *>(&record), 0, sizeof record);
-    EXPECT_EQ(payload.size(), sizeof record);
-    memcpy(static_cast<void *>(&record), payload.data(), payload.size() < sizeof record ? payload.size() : sizeof record);
-    return record;
-}
-
 using CameraImage = CameraTest;
 
 TEST_F(CameraImage, EnhancementBlockAndSceneBytes) {
@@ -109,11 +100,11 @@ TEST_F(CameraImage, EnhancementAnswerInBlockOrder) {
     reply.block.dismode = 24;
     memset(reply.block.sdkversion, 'v', sizeof reply.block.sdkversion);  // no terminator in its field
     reply.block.lensType = 25;
-    reply_with(8221, bytes_of(reply));
+    reply_with(3221, bytes_of(reply));
     CgiResult result = post_json("/2019", "{\"id\":6}");
-    json_object *answer = answer(result);
-    ASSERT_NE(answer, nullptr) << result.output;
-    EXPECT_EQ(answer_keys(answer),
+    json_object *enhancement = answer(result);
+    ASSERT_NE(enhancement, nullptr) << result.output;
+    EXPECT_EQ(answer_keys(enhancement),
               (std::vector<std::string>{"id", "smartir", "whiteblance", "focusmode", "antiblurry", "wdrenable",
                                         "wdrlevel", "wdrstarthour", "wdrstartminute", "wdrstophour", "wdrstopminute",
                                         "regiontype", "hlcmode", "exclude", "exposemode", "exposeregion",
@@ -121,12 +112,12 @@ TEST_F(CameraImage, EnhancementAnswerInBlockOrder) {
                                         "defoglevel", "dismode", "exposetime", "exposegain", "wdraflevel",
                                         "exposurectrl", "hlclevel", "enblur", "deblur", "sdkversion", "lensType",
                                         "reduceVideoStuttering"}));
-    EXPECT_EQ(json_int(answer, "id"), 6);
-    EXPECT_EQ(json_int(answer, "wdraflevel"), 21);
-    EXPECT_EQ(json_int(answer, "hlclevel"), 22);
-    EXPECT_EQ(json_int(answer, "exposurectrl"), 23);
-    EXPECT_EQ(json_text(answer, "sdkversion"), std::string(32, 'v'));
-    EXPECT_EQ(json_int(answer, "lensType"), 25);
+    EXPECT_EQ(json_int(enhancement, "id"), 6);
+    EXPECT_EQ(json_int(enhancement, "wdraflevel"), 21);
+    EXPECT_EQ(json_int(enhancement, "hlclevel"), 22);
+    EXPECT_EQ(json_int(enhancement, "exposurectrl"), 23);
+    EXPECT_EQ(json_text(enhancement, "sdkversion"), std::string(32, 'v'));
+    EXPECT_EQ(json_int(enhancement, "lensType"), 25);
     EXPECT_EQ(only(kRequestImageEnhance), le_words({6}));
 }
 
@@ -138,7 +129,7 @@ TEST_F(CameraImage, TextErrorRoutesRefuseBadIdsAndSendNothing) {
 }
 
 TEST_F(CameraImage, DisplayBytesOfEachType) {
-    reply_with(8224, le_words({0}));
+    reply_with(3224, le_words({0}));
     std::string body = "{\"id\":4,\"type\":0,\"colorkiller\":1,\"saveCorridor\":2,\"smartIRType\":3,\"fovadjust\":4,"
                        "\"smokeddomecover\":5,\"whiteLedLevel\":6,\"keepCorrectAspectRatio\":7,"
                        "\"whiteledBrightness\":8,\"powerlineFreq\":99}";
@@ -150,7 +141,7 @@ TEST_F(CameraImage, DisplayBytesOfEachType) {
     EXPECT_EQ(payload_i32(payload, 0), 4);
     forget_requests();
 
-    reply_with(8224, le_words({3}));
+    reply_with(3224, le_words({3}));
     body = "{\"id\":4,\"type\":1,\"scenes\":[{\"powerlineFreq\":50,\"imageRotation\":2}],\"colorkiller\":1}";
     EXPECT_EQ(post_json("/2022", body).output, "Content-type: text/plain\r\n\r\nERROR");
     payload = only(kRequestSetImageDisplay);
@@ -160,7 +151,7 @@ TEST_F(CameraImage, DisplayBytesOfEachType) {
     forget_requests();
 
     // Another type sends only the id and the type; type 1 without a scene ends the route.
-    reply_with(8224, le_words({0}));
+    reply_with(3224, le_words({0}));
     EXPECT_EQ(post_json("/2022", "{\"id\":4,\"type\":5,\"colorkiller\":1}").output, kOk);
     payload = only(kRequestSetImageDisplay);
     EXPECT_EQ(payload, le_words({4, 5}) + Bytes(356, 0));
@@ -185,7 +176,7 @@ TEST_F(CameraImage, DisplayAnswer) {
     reply.block.whiteLedLevel = 4;
     strcpy(reply.block.sdkversion, "SDK");
     reply.block.zoomLimit = 5;
-    reply_with(8223, bytes_of(reply));
+    reply_with(3223, bytes_of(reply));
     json_object *answer = post_answer("/2021", "{\"id\":4}");
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answer_keys(answer),
@@ -215,7 +206,7 @@ TEST_F(CameraImage, CameraParameters) {
     strcpy(reply.httpname, "img.cgi");
     strcpy(reply.key, "brightness");
     memset(reply.value, '9', sizeof reply.value);
-    reply_with(8225, bytes_of(reply));
+    reply_with(3225, bytes_of(reply));
     json_object *answer = post_answer(
         "/2023", "{\"id\":2,\"pagename\":\"image\",\"httpname\":\"img.cgi\",\"key\":\"brightness\",\"value\":\"x\"}");
     ASSERT_NE(answer, nullptr);
@@ -230,7 +221,7 @@ TEST_F(CameraImage, CameraParameters) {
     EXPECT_EQ(payload_text(payload, 260, 128), "");  // the value is not asked about
     forget_requests();
 
-    reply_with(8226, le_words({0}));
+    reply_with(3226, le_words({0}));
     std::string body = "{\"id\":2,\"pagename\":\"" + std::string(70, 'p') +
                        "\",\"httpname\":\"h\",\"key\":\"ratecontrol2\",\"value\":\"" + std::string(200, '1') + "\"}";
     EXPECT_EQ(post_json("/2024", body).output, kOk);
@@ -238,7 +229,7 @@ TEST_F(CameraImage, CameraParameters) {
     EXPECT_EQ(payload_text(payload, 4, 64), std::string(63, 'p'));
     EXPECT_EQ(payload_text(payload, 132, 128), "ratecontrol2");
     EXPECT_EQ(payload_text(payload, 260, 128), std::string(127, '1'));
-    reply_with(8226, le_words({-1}));
+    reply_with(3226, le_words({-1}));
     EXPECT_EQ(post_json("/2024", "{\"id\":2,\"key\":\"k\"}").output, "Content-type: text/plain\r\n\r\nERROR");
 }
 
@@ -272,7 +263,7 @@ TEST_F(CameraImage, DayNightEntries) {
     reply.entry[6].minShutter = 11;
     reply.entry[6].maxShutter = 12;
     reply.entry[6].colorMode = 13;
-    reply_with(8278, bytes_of(reply));
+    reply_with(3278, bytes_of(reply));
     json_object *answer = post_answer("/2037", "{\"id\":7}");
     ASSERT_NE(answer, nullptr);
     ASSERT_EQ(length_at(answer, "image"), 7u);
@@ -389,7 +380,7 @@ TEST_F(CameraImage, RegionsOfInterest) {
     memset(reply.data() + 12, 'k', 32);
     RoiArea last = {1, 10, 20, 30, 40};
     memcpy(reply.data() + 44 + 15 * 20, &last, sizeof last);
-    reply_with(8271, reply);
+    reply_with(3271, reply);
     json_object *answer = post_answer("/2039", "{\"id\":3}");
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answer_keys(answer), (std::vector<std::string>{"enable", "sdkversion", "area"}));
@@ -448,8 +439,8 @@ TEST_F(CameraImage, ScheduleAnswers) {
     days->day[6].period[9].actionType = 3;
     Bytes reply = le_words({4}) + Bytes(reinterpret_cast<uint8_t *>(days->day),
                                         reinterpret_cast<uint8_t *>(days->day) + 7 * sizeof(ScheduleDay));
-    reply_with(8273, reply);
-    reply_with(8277, reply);
+    reply_with(3273, reply);
+    reply_with(3277, reply);
     json_object *ten = post_answer("/2041", "{\"id\":4}");
     json_object *twelve = post_answer("/2045", "{\"id\":4}");
     ASSERT_NE(ten, nullptr);
@@ -469,7 +460,7 @@ TEST_F(CameraImage, ScheduleAnswers) {
     strcpy(exposure->day[6].period[11].startTime, "22:00");
     exposure->day[6].period[11].exposureTime = 5;
     exposure->day[6].period[11].gainLevel = 6;
-    reply_with(8275, le_words({4}) + Bytes(reinterpret_cast<uint8_t *>(exposure->day),
+    reply_with(3275, le_words({4}) + Bytes(reinterpret_cast<uint8_t *>(exposure->day),
                                            reinterpret_cast<uint8_t *>(exposure->day) + 7 * sizeof(ExposureDay)));
     json_object *answer = post_answer("/2043", "{\"id\":4}");
     ASSERT_NE(answer, nullptr);

@@ -118,7 +118,7 @@ int on_get_record_calendar(const char *arg) {
     CalendarRequest payload;
     memset(&payload, 0, sizeof payload);
     int channel = 0, stream = 0;
-    if (!request || !read_int_between(request, "chnid", 0, kCameraChannels - 1, &channel) ||
+    if (!request || !read_channel_key(request, "chnid", &channel) ||
         on_cgi_get_int_from_json(request, "streamType", &stream) != 0 ||
         !calendar_month(text_key(request, "time"), &payload.year, &payload.month))
         return cgi_error_to_webserver(kJson);
@@ -188,7 +188,7 @@ int on_cgi_probe(const char *arg) {
 int on_get_camera_event_schedules(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     int channel = 0;
-    if (!request || !read_int_between(request, "channel", 0, kCameraChannels - 1, &channel)) return 0;
+    if (!request || !read_channel_key(request, "channel", &channel)) return 0;
     std::unique_ptr<WeeklySchedule> schedule(new WeeklySchedule());
     json_object *answer = json_object_new_object();
     for (int type = 0; answer && type < kEventScheduleTypes; type++) {
@@ -207,7 +207,7 @@ int on_get_camera_event_schedules(const char *arg) {
 int on_set_camera_event_schedules(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     int channel = 0, start = 0, end = 0;
-    if (!request || !read_int_between(request, "channel", 0, kCameraChannels - 1, &channel) ||
+    if (!request || !read_channel_key(request, "channel", &channel) ||
         on_cgi_get_int_from_json(request, "start", &start) != 0 || on_cgi_get_int_from_json(request, "end", &end) != 0)
         return 0;
     int first = start < 0 ? 0 : start;

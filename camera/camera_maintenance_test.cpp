@@ -60,7 +60,7 @@ TEST_F(CameraMaintenance, CalendarRequestAndAnswer) {
     Bytes reply(kCalendarReplySize, 0);
     memcpy(reply.data() + 4, le_words({1}).data(), 4);
     memcpy(reply.data() + 4 + 4 * 30, le_words({7}).data(), 4);
-    reply_with(8493, reply);
+    reply_with(3493, reply);
     CgiResult result = post_json("/2013", kCalendar);
     EXPECT_EQ(result.headers, kJsonHeader);
     EXPECT_EQ(result.body, "[ 1, " + [] {
@@ -104,21 +104,21 @@ TEST_F(CameraMaintenance, EventSchedulesShareTheEventPagesStorage) {
     strcpy(stored->day[0].period[0].endTime, "05:00");  // no start time: reported as empty
     stored->day[0].period[0].actionType = 4;
     ASSERT_EQ(write_smart_event_effective_schedule(QVDB_PATH, stored.get(), 4, 7), 0);
-    json_object *answer = post_answer("/2035", "{\"channel\":4}");
-    ASSERT_NE(answer, nullptr);
-    EXPECT_EQ(answer_keys(answer), std::vector<std::string>(kScheduleKeys, kScheduleKeys + 9));
-    json_object *motion = json_object_object_get(answer, "schedule_motion");
+    json_object *schedules = post_answer("/2035", "{\"channel\":4}");
+    ASSERT_NE(schedules, nullptr);
+    EXPECT_EQ(answer_keys(schedules), std::vector<std::string>(kScheduleKeys, kScheduleKeys + 9));
+    json_object *motion = json_object_object_get(schedules, "schedule_motion");
     ASSERT_EQ(json_object_array_length(motion), 8u);
     ASSERT_EQ(json_object_array_length(json_object_array_get_idx(motion, 7)), 12u);
     EXPECT_EQ(period_start(motion, 7, 11), "03:11");
     EXPECT_EQ(answer_keys(json_object_array_get_idx(json_object_array_get_idx(motion, 0), 0)),
               (std::vector<std::string>{"startTime", "endTime", "actionType"}));
-    json_object *counting = json_object_object_get(answer, "schedule_people_counting");
+    json_object *counting = json_object_object_get(schedules, "schedule_people_counting");
     EXPECT_EQ(period_start(counting, 7, 11), "17:00");
     json_object *empty = json_object_array_get_idx(json_object_array_get_idx(counting, 0), 0);
     EXPECT_EQ(json_text(empty, "endTime"), "00:00");
     EXPECT_EQ(json_int(empty, "actionType"), 0);
-    EXPECT_EQ(period_start(json_object_object_get(answer, "schedule_loitering"), 0, 0), "00:00");
+    EXPECT_EQ(period_start(json_object_object_get(schedules, "schedule_loitering"), 0, 0), "00:00");
 
     // Stored here: read by the motion page and the smart events.
     std::string body = "{\"channel\":4,\"start\":0,\"end\":8";
@@ -162,7 +162,7 @@ TEST_F(CameraMaintenance, EventScheduleRangesAreBoundedAndHangProof) {
 }
 
 TEST_F(CameraMaintenance, UpgradeStartAndProgress) {
-    reply_with(8385, le_words({0}));
+    reply_with(3385, le_words({0}));
     std::string body = "{\"chnMask\":\"1010\",\"resetMask\":\"0100000000000000111\",\"fileSize\":12345}";
     EXPECT_EQ(post_json("/2078", body).output, "Content-type: application/json\r\n\r\n{ \"res\": 0 }");
     Bytes payload = only(kRequestStartUpgrade);
@@ -180,14 +180,14 @@ TEST_F(CameraMaintenance, UpgradeStartAndProgress) {
     status.status[0] = 100;
     status.status[15] = -3;
     status.status[1] = 77;  // not in the set
-    reply_with(8386, bytes_of(status));
+    reply_with(3386, bytes_of(status));
     const std::string progress = "Content-type: text/plain\r\n\r\nchnid=1099511660545\r\nstatus0=100\r\nstatus15=-3\r\n"
                                  "chnMask=1000000000000001\r\n";
     EXPECT_EQ(post_json("/2079", "").output, progress);
     // The page reaches it as an upload too; the file is not used.
     EXPECT_EQ(run(upload_request("/2079", "fw.bin", "data", "x=1")).output, progress);
     EXPECT_EQ(sent(kRequestUpgradeProgress, 2).size(), 2u);
-    reply_with(8386, Bytes(71, 0));
+    reply_with(3386, Bytes(71, 0));
     EXPECT_EQ(post_json("/2079", "").output, kTextError);
     daemon.script(kRequestUpgradeProgress, {});
     EXPECT_EQ(post_json_waiting_less(root, "/2079", "").output, kJsonErrorAnswer);
@@ -199,7 +199,7 @@ TEST_F(CameraMaintenance, UpgradeFromUrlAndStop) {
     status.channels = (1ULL << 1) | (1ULL << 3);
     status.status[1] = 10;
     status.status[3] = 30;
-    reply_with(8379, bytes_of(status));
+    reply_with(3379, bytes_of(status));
     std::string body = "{\"chnAry\":[1,99,3,-1,\"2\",64],\"reset\":1,\"url\":\"http://fw/" + std::string(200, 'x') + "\"}";
     json_object *answer = post_answer("/2080", body);
     ASSERT_NE(answer, nullptr);
@@ -220,7 +220,7 @@ TEST_F(CameraMaintenance, UpgradeFromUrlAndStop) {
 }
 
 TEST_F(CameraMaintenance, LocalUserInterfaceAndChipCode) {
-    reply_with(9002, Bytes(16, 0) + Bytes{'d', 'o', 'n', 'e'});
+    reply_with(4002, Bytes(16, 0) + Bytes{'d', 'o', 'n', 'e'});
     EXPECT_EQ(post_json("/2026", "{\"cmd\":\"" + std::string(150, 'c') + "\"}").output,
               "Content-type: application/json\r\n\r\n{ \"result\": \"done\" }");
     Bytes payload = only(kRequestLocalUiCommand);
@@ -243,7 +243,7 @@ TEST_F(CameraMaintenance, LocalUserInterfaceAndChipCode) {
     EXPECT_EQ(post_json_waiting_less(root, "/2026", "{\"cmd\":\"x\"}").output, kTextError);
     for (const char *bad : {"{}", "{\"cmd\":1}", "x"}) EXPECT_EQ(post_json("/2026", bad).output, kTextError) << bad;
 
-    reply_with(9004, Bytes{'Q', 'V', '1', '2'});
+    reply_with(4004, Bytes{'Q', 'V', '1', '2'});
     EXPECT_EQ(post_json("/2027", "").output, "Content-type: application/json\r\n\r\n{ \"chip_code\": \"QV12\" }");
     daemon.script(kRequestChipCode, {});
     EXPECT_EQ(post_json_waiting_less(root, "/2027", "").output, kTextError);

@@ -5,7 +5,6 @@
 #include <string.h>
 
 #include "camera/camera_module.h"
-#include "camera/camera_request.h"
 #include "core/ipc.h"
 #include "core/json_util.h"
 #include "core/response.h"
@@ -26,8 +25,8 @@ bool channel_item(json_object *item, int *channel) {
 
 int ask_camera(const char *arg, const char *key, int request_code, int error_kind) {
     JsonRef request(get_request_tokener_json_object(arg));
-    int channel = 0;
-    if (!request || !read_int_between(request, key, 0, kChannels - 1, &channel)) return cgi_error_to_webserver(error_kind);
+    int32_t channel = 0;
+    if (!request || !read_channel_key(request, key, &channel)) return cgi_error_to_webserver(error_kind);
     int32_t payload = channel;
     cgi_ask_daemon(on_camera_ipc_callback, request_code, &payload, sizeof payload, error_kind);
     return 0;

@@ -8,6 +8,7 @@
 #include <stdint.h>
 
 #include "camera/entry_fields.h"
+#include "video/video_request.h"  // read_channel_key
 #include "video/reply_view.h"
 
 // Asks the camera of the request's channel key (0 to 63) with its channel as a 4-byte payload and
@@ -20,6 +21,14 @@ void notify_cameras(int request_code, const void *payload, int length);
 // Reply side: answers the fields of the reply (offsets from byte 0) as one JSON object.
 int reply_fields(const ReplyView &reply, const EntryField *fields, int count);
 #define REPLY_FIELDS(reply, FIELDS) reply_fields(reply, FIELDS, static_cast<int>(sizeof(FIELDS) / sizeof((FIELDS)[0])))
+
+// Stores the fields' keys of the request into a record (see store_entry_fields).
+template <typename Record>
+void store_fields(json_object *request, Record *record, const EntryField *fields, int count) {
+    store_entry_fields(request, record, sizeof *record, fields, count);
+}
+#define STORE_FIELDS(request, record, FIELDS) \
+    store_fields(request, record, FIELDS, static_cast<int>(sizeof(FIELDS) / sizeof((FIELDS)[0])))
 
 // The array's length, at most limit; 0 for a missing array.
 size_t bounded_length(json_object *array, size_t limit);

@@ -155,7 +155,7 @@ std::atomic<uint64_t> g_streams_changed{0};
 // The checks of "/2010"; false ends the route without an answer.
 bool check_stream_request(json_object *request, int *channel) {
     int value = 0;
-    if (!read_int_between(request, "id", 0, kCameraChannels - 1, channel)) return false;
+    if (!read_channel_key(request, "id", channel)) return false;
     for (const char *key : {"mainFramerate", "mainBitrate", "mainResWidth", "mainResHeight"})
         if (on_cgi_get_int_from_json(request, key, &value) != 0 || value < 0) return false;
     return on_cgi_get_int_from_json(request, "subEnable", &value) == 0 &&
@@ -318,7 +318,7 @@ int on_cgi_set_ipc_audio_info(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     AudioRequest payload;
     memset(&payload, 0, sizeof payload);
-    if (!request || !read_int_between(request, "chnid", 0, kCameraChannels - 1, &payload.chnid))
+    if (!request || !read_channel_key(request, "chnid", &payload.chnid))
         return cgi_error_to_webserver(kJson);
     payload.channels = get_channel_mask(text_key(request, "channels")) | 1ULL << payload.chnid;
     store_entry_fields(request, &payload, sizeof payload, kAudioFields, NVR_ARRAY_COUNT(kAudioFields));
