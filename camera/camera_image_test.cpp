@@ -86,11 +86,7 @@ TEST_F(CameraImage, EnhancementBlockAndSceneBytes) {
 }
 
 TEST_F(CameraImage, EnhancementAnswerInBlockOrder) {
-    struct {
-        int32_t id;
-        int32_t reserved;
-        ImageEnhanceBlock block;
-    } reply;
+    ImageEnhanceReply reply;
     memset(&reply, 0, sizeof reply);
     reply.id = 6;
     reply.block.smartir = 1;
@@ -161,11 +157,7 @@ TEST_F(CameraImage, DisplayBytesOfEachType) {
 }
 
 TEST_F(CameraImage, DisplayAnswer) {
-    struct {
-        int32_t id;
-        int32_t reserved;
-        ImageDisplayBlock block;
-    } reply;
+    ImageDisplayReply reply;
     memset(&reply, 0, sizeof reply);
     reply.block.colorkiller = 1;
     reply.block.lencorrect = 2;
@@ -253,11 +245,7 @@ TEST_F(CameraImage, DayNightEntries) {
         EXPECT_EQ(post_json("/2038", bad).output, kJsonErrorAnswer) << bad;
     EXPECT_TRUE(codes().empty());
 
-    struct {
-        int32_t channel;
-        int32_t reserved;
-        DayNightEntry entry[7];
-    } reply;
+    DayNightReply reply;
     memset(&reply, 0, sizeof reply);
     reply.entry[6].enable = 1;
     reply.entry[6].minShutter = 11;

@@ -45,9 +45,9 @@ const CameraReply kCameraReplies[] = {
     // Face detection.
     {8381, 4, on_cgi_face_status_cb},
     // Image.
-    {8221, kEnhanceReplySize, on_get_ipc_ipcimage_enhancement_cb},
+    {8221, static_cast<int>(sizeof(ImageEnhanceReply)), on_get_ipc_ipcimage_enhancement_cb},
     {8222, 4, on_cgi_ok_cb},
-    {8223, kDisplayReplySize, on_get_ipc_ipcimage_display_cb},
+    {8223, static_cast<int>(sizeof(ImageDisplayReply)), on_get_ipc_ipcimage_display_cb},
     {8224, 4, on_cgi_ok_cb},
     {8225, static_cast<int>(sizeof(CameraParamReply)), on_get_ipc_common_param_cb},
     {8226, 4, on_cgi_ok_cb},
@@ -55,7 +55,7 @@ const CameraReply kCameraReplies[] = {
     {8273, kScheduleReplySize, on_get_camera_schedule_cb},
     {8275, kExposureScheduleReplySize, on_get_camera_exposure_schedule_cb},
     {8277, kScheduleReplySize, on_get_camera_schedule_2_cb},
-    {8278, kDayNightReplySize, on_get_camera_daynight_cb},
+    {8278, static_cast<int>(sizeof(DayNightReply)), on_get_camera_daynight_cb},
     // Streams, audio and camera-side functions. 8204 with state 0 needs its 556 bytes (its handler
     // checks); 8360 is text: its handler answers an empty one.
     {8203, kStreamReplySize, on_set_camera_stream_cb},

@@ -123,10 +123,15 @@ static_assert(offsetof(ImageEnhanceRequest, scene) + offsetof(ImageSceneBlock, b
 static_assert(offsetof(ImageEnhanceRequest, scene) + offsetof(ImageSceneBlock, hlcLevel) == 372, "HLC level at 372");
 static_assert(sizeof(ImageEnhanceRequest) == 488, "enhancement request is 488 bytes");
 
-// Reply 8221: the channel, then the block from byte 8.
-constexpr int kEnhanceReplyBlock = 8;
-constexpr int kEnhanceReplySize = kEnhanceReplyBlock + static_cast<int>(sizeof(ImageEnhanceBlock));
-static_assert(kEnhanceReplySize == 236, "enhancement reply is 236 bytes");
+// Reply 8221.
+struct ImageEnhanceReply {
+    int32_t id;
+    int32_t reserved;
+    ImageEnhanceBlock block;
+};
+constexpr int kEnhanceReplyBlock = offsetof(ImageEnhanceReply, block);
+static_assert(kEnhanceReplyBlock == 8, "enhancement reply block at 8");
+static_assert(sizeof(ImageEnhanceReply) == 236, "enhancement reply is 236 bytes");
 
 // ---- display ------------------------------------------------------------------------------------
 
@@ -223,9 +228,15 @@ static_assert(offsetof(ImageDisplayRequest, block) + offsetof(ImageDisplayBlock,
               "aspect ratio at 308 of the request");
 static_assert(sizeof(ImageDisplayRequest) == 364, "display request is 364 bytes");
 
-// Reply 8223: the channel, then the block from byte 8.
-constexpr int kDisplayReplyBlock = 8;
-constexpr int kDisplayReplySize = kDisplayReplyBlock + static_cast<int>(sizeof(ImageDisplayBlock));
+// Reply 8223.
+struct ImageDisplayReply {
+    int32_t id;
+    int32_t reserved;
+    ImageDisplayBlock block;
+};
+constexpr int kDisplayReplyBlock = offsetof(ImageDisplayReply, block);
+static_assert(kDisplayReplyBlock == 8, "display reply block at 8");
+static_assert(sizeof(ImageDisplayReply) == 364, "display reply is 364 bytes");
 
 // ---- the camera's own parameters ----------------------------------------------------------------
 
@@ -289,11 +300,15 @@ struct DayNightRequest {
 static_assert(offsetof(DayNightRequest, entry) == 8, "day/night entries at 8");
 static_assert(sizeof(DayNightRequest) == 1128, "day/night request is 1128 bytes");
 
-// Reply 8278: 7 entries from byte 8.
-constexpr int kDayNightReplyEntriesOffset = 8;
-constexpr int kDayNightReplySize =
-    kDayNightReplyEntriesOffset + kDayNightReplyEntries * static_cast<int>(sizeof(DayNightEntry));
-static_assert(kDayNightReplySize == 400, "day/night reply is 400 bytes");
+// Reply 8278: 7 entries.
+struct DayNightReply {
+    int32_t channel;
+    int32_t reserved;
+    DayNightEntry entry[kDayNightReplyEntries];
+};
+constexpr int kDayNightReplyEntriesOffset = offsetof(DayNightReply, entry);
+static_assert(kDayNightReplyEntriesOffset == 8, "day/night reply entries at 8");
+static_assert(sizeof(DayNightReply) == 400, "day/night reply is 400 bytes");
 
 constexpr int kSceneImageEntries = 7;
 constexpr int kScenePeriods = 10;

@@ -56,13 +56,8 @@ void fill_day_periods(Period *periods) {
 // ---- image ---------------------------------------------------------------------------------------
 
 SimScript image_enhance(const SimRequest &request, SimState &) {
-    struct {
-        int32_t id;
-        int32_t reserved;
-        ImageEnhanceBlock block;
-    } reply;
+    ImageEnhanceReply reply;
     memset(&reply, 0, sizeof reply);
-    static_assert(sizeof reply == kEnhanceReplySize, "enhancement reply layout");
     reply.id = asked_channel(request);
     ImageEnhanceBlock &b = reply.block;
     b.smartir = 1;
@@ -85,13 +80,8 @@ SimScript image_enhance(const SimRequest &request, SimState &) {
 }
 
 SimScript image_display(const SimRequest &request, SimState &) {
-    struct {
-        int32_t id;
-        int32_t reserved;
-        ImageDisplayBlock block;
-    } reply;
+    ImageDisplayReply reply;
     memset(&reply, 0, sizeof reply);
-    static_assert(sizeof reply == kDisplayReplySize, "display reply layout");
     reply.id = asked_channel(request);
     ImageDisplayBlock &b = reply.block;
     b.colorkiller = 2;
@@ -131,13 +121,8 @@ SimScript camera_param(const SimRequest &request, SimState &) {
 }
 
 SimScript day_night(const SimRequest &request, SimState &) {
-    struct {
-        int32_t channel;
-        int32_t reserved;
-        DayNightEntry entry[kDayNightReplyEntries];
-    } reply;
+    DayNightReply reply;
     memset(&reply, 0, sizeof reply);
-    static_assert(sizeof reply == kDayNightReplySize, "day/night reply layout");
     reply.channel = asked_channel(request);
     for (int i = 0; i < kDayNightReplyEntries; i++) {
         DayNightEntry &e = reply.entry[i];
