@@ -78,7 +78,7 @@ int start_request(ReplyDispatcher callback, int request_code, int payload_len, c
             // Only this thread sends, so the sequence the frame will carry is known in advance.
             std::lock_guard<std::mutex> guard(g_gate);
             g_expected_sequence = qv_sock_next_sequence();
-            g_accepting = true;
+            g_accepting = nowait != 1;  // a notice's reply never answers the request
         }
         bool sent = qv_sock_send_msg(1, request_code, payload, payload_len, 0, 0) == 0;
         nvr_sleep_us(kSendPauseUs);
