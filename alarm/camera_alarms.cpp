@@ -59,7 +59,7 @@ void store_input_dialog(json_object *item, int chnid, uint64_t copies) {
 
 // Item j of "alarm" (an object; another item is skipped): the daemon's entry j, and the name of
 // input j when "alarmName" is given.
-void take_input_item(json_object *item, int chnid, int j, CameraAlarmInSetting *entry) {
+void take_input_item(json_object *item, int chnid, int j, uint64_t, CameraAlarmInSetting *entry) {
     entry->alarmEnable = json_int_or(item, "alarmEnable", 0);
     entry->alarmType = json_int_or(item, "alarmType", 0);
     const char *name = text_key(item, "alarmName");
@@ -106,6 +106,40 @@ void store_output_dialog(json_object *item, int chnid, uint64_t copies) {
         copy_alarm_chnOut_effective_schedules(kDb, &schedule, index, copies);
 }
 
+// The settings routes of a camera's contacts: "chnid" 0 to 63 and "alarmCnt" (cut to the
+// camera's contacts) are required; the first count items of "dialog" and of "alarm" are stored
+// (items that are not objects are skipped); then the daemon hears of the settings and of the
+// camera with the cameras of "copyChn".
+template <int kContacts, typename Settings, typename TakeItem>
+int set_camera_alarms(const char *arg, int settings_code, int changed_code,
+                      void (*store_dialog)(json_object *item, int chnid, uint64_t copies), TakeItem take_item) {
+    JsonRef request(get_request_tokener_json_object(arg));
+    int chnid = 0, requested = 0;
+    if (!read_camera_settings(request, &chnid, &requested)) return cgi_error_to_webserver(kJson);
+    int count = clamp_count(requested, kContacts);
+    uint64_t copies = get_copy_flag_by_json(request, "copyChn", "copyCnt");
+    Settings settings;
+    memset(&settings, 0, sizeof settings);
+    {
+        DbTransaction transaction(kDb);
+        json_object *dialog = array_key(request, "dialog");
+        for (int i = 0; i < count; i++)
+            if (json_object *item = object_item(dialog, static_cast<size_t>(i))) store_dialog(item, chnid, copies);
+        json_object *alarms = array_key(request, "alarm");
+        for (int i = 0; i < count; i++) {
+            settings.entry[i].alarm_index = i;
+            if (json_object *item = object_item(alarms, static_cast<size_t>(i)))
+                take_item(item, chnid, i, copies, &settings.entry[i]);
+        }
+        if (transaction.commit() != 0) return cgi_error_to_webserver(kJson);
+    }
+    settings.count = count;
+    settings.cameras = copies | (1ULL << chnid);
+    alarm_notify(settings_code, &settings, sizeof settings);
+    alarm_notify(changed_code, &settings.cameras, sizeof settings.cameras);
+    return cgi_writeback_webserver(kTextPlain, "OK");
+}
+
 }  // namespace
 
 // "/6024": the daemon's view of a camera's inputs with their stored settings (reply 8298).
@@ -123,63 +157,19 @@ int on_get_camera_alarm_output(const char *arg) {
 }
 
 // "/6025": a camera's inputs: the "dialog" items' settings (copied to "copyChn"), the "alarm"
-// items' switches and names; then the daemon hears of the camera and the cameras copied to.
+// items' switches and names.
 int on_set_camera_alarm_input(const char *arg) {
-    JsonRef request(get_request_tokener_json_object(arg));
-    int chnid = 0, requested = 0;
-    if (!read_camera_settings(request, &chnid, &requested)) return cgi_error_to_webserver(kJson);
-    int count = clamp_count(requested, kCameraAlarmIns);
-    uint64_t copies = get_copy_flag_by_json(request, "copyChn", "copyCnt");
-    CameraAlarmInSettings settings;
-    memset(&settings, 0, sizeof settings);
-    {
-        DbTransaction transaction(kDb);
-        json_object *dialog = array_key(request, "dialog");
-        for (int t = 0; t < count; t++)
-            if (json_object *item = object_item(dialog, static_cast<size_t>(t))) store_input_dialog(item, chnid, copies);
-        json_object *alarms = array_key(request, "alarm");
-        for (int j = 0; j < count; j++) {
-            settings.entry[j].alarm_index = j;
-            if (json_object *item = object_item(alarms, static_cast<size_t>(j)))
-                take_input_item(item, chnid, j, &settings.entry[j]);
-        }
-        if (transaction.commit() != 0) return cgi_error_to_webserver(kJson);
-    }
-    settings.count = count;
-    settings.cameras = copies | (1ULL << chnid);
-    alarm_notify(kRequestSetCameraAlarmIns, &settings, sizeof settings);
-    alarm_notify(kRequestCameraAlarmInsChanged, &settings.cameras, sizeof settings.cameras);
-    return cgi_writeback_webserver(kTextPlain, "OK");
+    return set_camera_alarms<kCameraAlarmIns, CameraAlarmInSettings>(arg, kRequestSetCameraAlarmIns,
+                                                                      kRequestCameraAlarmInsChanged,
+                                                                      store_input_dialog, take_input_item);
 }
 
 // "/6029": a camera's outputs: the "dialog" items' schedules and the "alarm" items' types, names
-// and delays (schedules and delays copied to "copyChn"); then the daemon hears of them.
+// and delays (schedules and delays copied to "copyChn").
 int on_set_camera_alarm_output(const char *arg) {
-    JsonRef request(get_request_tokener_json_object(arg));
-    int chnid = 0, requested = 0;
-    if (!read_camera_settings(request, &chnid, &requested)) return cgi_error_to_webserver(kJson);
-    int count = clamp_count(requested, kCameraAlarmOuts);
-    uint64_t copies = get_copy_flag_by_json(request, "copyChn", "copyCnt");
-    CameraAlarmOutSettings settings;
-    memset(&settings, 0, sizeof settings);
-    {
-        DbTransaction transaction(kDb);
-        json_object *dialog = array_key(request, "dialog");
-        for (int i = 0; i < count; i++)
-            if (json_object *item = object_item(dialog, static_cast<size_t>(i))) store_output_dialog(item, chnid, copies);
-        json_object *alarms = array_key(request, "alarm");
-        for (int i = 0; i < count; i++) {
-            settings.entry[i].alarm_index = i;
-            if (json_object *item = object_item(alarms, static_cast<size_t>(i)))
-                take_output_item(item, chnid, i, copies, &settings.entry[i]);
-        }
-        if (transaction.commit() != 0) return cgi_error_to_webserver(kJson);
-    }
-    settings.count = count;
-    settings.cameras = copies | (1ULL << chnid);
-    alarm_notify(kRequestSetCameraAlarmOuts, &settings, sizeof settings);
-    alarm_notify(kRequestCameraAlarmOutsChanged, &settings.cameras, sizeof settings.cameras);
-    return cgi_writeback_webserver(kTextPlain, "OK");
+    return set_camera_alarms<kCameraAlarmOuts, CameraAlarmOutSettings>(arg, kRequestSetCameraAlarmOuts,
+                                                                        kRequestCameraAlarmOutsChanged,
+                                                                        store_output_dialog, take_output_item);
 }
 
 // "/6033": switches a camera's output ("chnid" 0 to 63, "alarmId" 0 or 1, "state").
