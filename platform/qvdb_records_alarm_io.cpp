@@ -30,10 +30,11 @@ QVDB_TABLE(kDisarmingTable, "disarming", kDisarmingShape);
 
 QVDB_SCHEDULE_TABLE(kAlarmInPlainSchedule, "alarmin_schedule");
 
-// Camera alarm inputs: actions, four schedules and names, by chnid and alarm index.
+// Camera alarm inputs: actions, four schedules and names, by chnid and alarm index. A camera
+// contact without a stored record reads as zeros: a factory-new device stores none.
 const QvdbShape kCameraAlarmInEventShape =
     qvdb_record_shape_ex(kQvdbSettings, sizeof(CameraAlarmInEventRecord), QVDB_FIELDS(kCameraAlarmInEventFields),
-                         "chnid", kQvdbChannels, kQvdbChannels, "alarm_index", kCameraAlarmIns);
+                         "chnid", kQvdbChannels, 0, "alarm_index", kCameraAlarmIns);
 QVDB_TABLE(kCameraAlarmInEventTable, "alarm_chnIn_event", kCameraAlarmInEventShape);
 
 const QvdbShape kCameraAlarmInScheduleShape = qvdb_schedule_shape("alarm_index", kCameraAlarmIns);
@@ -49,7 +50,7 @@ const QvdbField kCameraAlarmInNameFields[] = {
 };
 const QvdbShape kCameraAlarmInNameShape =
     qvdb_record_shape_ex(kQvdbSettings, sizeof(CameraAlarmInName), QVDB_FIELDS(kCameraAlarmInNameFields), "chnid",
-                         kQvdbChannels, kQvdbChannels, "alarm_index", kCameraAlarmIns);
+                         kQvdbChannels, 0, "alarm_index", kCameraAlarmIns);
 QVDB_TABLE(kCameraAlarmInNameTable, "alarm_chnIn_event_name", kCameraAlarmInNameShape);
 
 // Camera alarm outputs: names with delays, and the effective schedule.
@@ -60,7 +61,7 @@ const QvdbField kCameraAlarmOutNameFields[] = {
 };
 const QvdbShape kCameraAlarmOutNameShape =
     qvdb_record_shape_ex(kQvdbSettings, sizeof(CameraAlarmOutName), QVDB_FIELDS(kCameraAlarmOutNameFields), "chnid",
-                         kQvdbChannels, kQvdbChannels, "alarm_index", kCameraAlarmOuts);
+                         kQvdbChannels, 0, "alarm_index", kCameraAlarmOuts);
 QVDB_TABLE(kCameraAlarmOutNameTable, "alarm_chnOut_event_name", kCameraAlarmOutNameShape);
 
 const QvdbShape kCameraAlarmOutScheduleShape = qvdb_schedule_shape("alarm_index", kCameraAlarmOuts);
