@@ -57,8 +57,17 @@ static const WebRes kAlarmRoutes[] = {
     {"/6028", on_get_camera_alarm_output},
     {"/6029", on_set_camera_alarm_output},
     {"/6033", on_set_camera_alarm_state},
+    // The recorder's alarm inputs.
+    {"/6026", on_get_nvr_alarm_input},
+    {"/6027", on_set_nvr_alarm_input},
+    {"/6060", on_get_nvr_alarm_inputs},
+    {"/6061", on_get_nvr_alarm_input_schedule},
+    {"/6062", on_set_nvr_alarm_input_schedule},
+    {"/6063", on_set_nvr_alarm_input_name},
+    {"/6064", on_set_nvr_alarm_input_basic},
     // Name lists.
     {"/6032", on_get_all_alarmout_names},
+    {"/6034", on_get_all_alarmin_names},
 };
 
 NVR_ROUTE_MODULE(11, "/6020", kAlarmRoutes)

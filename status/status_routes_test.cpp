@@ -185,6 +185,80 @@ TEST_F(StatusRoutes, FixedRepliesShortRepliesAndRepeatedReplies) {
     EXPECT_EQ(get("/8004").output, "");
 }
 
+TEST_F(StatusRoutes, AlarmStatusOfTheListedChannelsAndOfTheRecordersContacts) {
+    set_param_int(QVDB_PATH, "max_cameras", 3);
+    set_param_int(QVDB_PATH, "alarm_in", 20);  // more than the recorder's 16 inputs
+    set_param_int(QVDB_PATH, "alarm_out", 9);
+    qvdb_close_all();
+    post_json("/6063", "{\"alarm\":{\"camId\":15,\"name\":\"Back door\",\"type\":1,\"enable\":1}}");
+    post_json("/6022", "{\"alarmId\":3,\"name\":\"Siren\",\"type\":1,\"durationTime\":40}");
+    post_json("/6025", "{\"chnid\":1,\"alarmCnt\":3,\"alarm\":[{},{},{\"alarmName\":\"Window\"}]}");
+    post_json("/6029", "{\"chnid\":1,\"alarmCnt\":2,\"alarm\":[{},{\"alarmName\":\"Bell\",\"delayTime\":12}]}");
+
+    AlarmStatusReply state;
+    memset(&state, 0, sizeof state);
+    state.videoloss = 1ULL << 0;
+    state.motion = 1ULL << 1;
+    state.tampering = 1ULL << 1;
+    state.alarm_outs = 1 << 3;
+    state.alarm_ins = (1 << 15) | 1;
+    state.count[1].in = 5;
+    state.count[1].out = 6;
+    state.camera_in_state[2] = 1ULL << 1;
+    state.camera_in_type[3] = 1ULL << 1;
+    state.camera_out_state[1] = 1ULL << 1;
+    state.camera_out_type[0] = 1ULL << 2;
+    Bytes reply;
+    append(reply, state);
+    json_object *answer = asked("/8003", kRequestAlarmStatus, reply);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(keys_of(answer), (std::vector<std::string>{"cameras", "alarmIn", "alarmOut"}));
+    json_object *cameras = json_object_object_get(answer, "cameras");
+    ASSERT_EQ(json_object_array_length(cameras), 3u);
+    json_object *one = json_object_array_get_idx(cameras, 1);
+    std::vector<std::string> keys = {"id", "name", "ipAddr", "videolossOn", "motionOn", "ioOn", "entrance", "exiting",
+                                     "advancedMotion", "tampering", "lineCrossing", "loitering", "humanDetection",
+                                     "objectleftremove", "in", "out"};
+    for (int k = 0; k < 4; k++) {
+        for (const char *stem : {"AlarmInName", "AlarmInType", "AlarmInState"}) keys.push_back(stem + std::to_string(k));
+        if (k < 2)
+            for (const char *stem : {"AlarmOutName", "AlarmOutDelay", "AlarmOutType", "AlarmOutState"})
+                keys.push_back(stem + std::to_string(k));
+    }
+    EXPECT_EQ(keys_of(one), keys);
+    EXPECT_EQ(text_at(one, "name"), "CAM2");
+    EXPECT_EQ(int_at(one, "videolossOn"), 0);
+    EXPECT_EQ(int_at(one, "motionOn"), 1);
+    EXPECT_EQ(int_at(one, "tampering"), 1);
+    EXPECT_EQ(int_at(one, "ioOn"), 1);
+    EXPECT_EQ(int_at(one, "in"), 5);
+    EXPECT_EQ(int_at(one, "out"), 6);
+    EXPECT_EQ(text_at(one, "AlarmInName2"), "Window");
+    EXPECT_EQ(int_at(one, "AlarmInState2"), 1);
+    EXPECT_EQ(int_at(one, "AlarmInType3"), 1);
+    EXPECT_EQ(int_at(one, "AlarmInState0"), 0);
+    EXPECT_EQ(text_at(one, "AlarmOutName1"), "Bell");
+    EXPECT_EQ(int_at(one, "AlarmOutDelay1"), 12);
+    EXPECT_EQ(int_at(one, "AlarmOutState1"), 1);
+    EXPECT_EQ(int_at(one, "AlarmOutType0"), 0);
+    EXPECT_EQ(int_at(json_object_array_get_idx(cameras, 0), "videolossOn"), 1);
+    EXPECT_EQ(int_at(json_object_array_get_idx(cameras, 2), "AlarmOutType0"), 1);
+
+    json_object *inputs = json_object_object_get(answer, "alarmIn");
+    ASSERT_EQ(json_object_array_length(inputs), 16u);
+    EXPECT_EQ(plain(json_object_array_get_idx(inputs, 15)), "{\"id\":15,\"name\":\"Back door\",\"type\":1,\"state\":1}");
+    EXPECT_EQ(int_at(json_object_array_get_idx(inputs, 0), "state"), 1);
+    EXPECT_EQ(int_at(json_object_array_get_idx(inputs, 1), "state"), 0);
+    json_object *outputs = json_object_object_get(answer, "alarmOut");
+    ASSERT_EQ(json_object_array_length(outputs), 4u);
+    EXPECT_EQ(plain(json_object_array_get_idx(outputs, 3)),
+              "{\"id\":3,\"name\":\"Siren\",\"type\":1,\"duration\":40,\"state\":1}");
+
+    reply.pop_back();
+    daemon.script(kRequestAlarmStatus, sim_one_reply(reply));
+    EXPECT_EQ(quick_get("/8003").output, kJsonError);
+}
+
 TEST_F(StatusRoutes, DiskGroupMapFromTheSettings) {
     DiskEntry disk;
     memset(&disk, 0, sizeof disk);
