@@ -177,6 +177,30 @@ bool read_older_schedule(json_object *request, WeeklySchedule *schedule) {
     return true;
 }
 
+// The older pages' routes: the basics of a checked "alarm" object, with its switch and the
+// "schedule" when asked; then the daemon hears of the input and the change is logged. Nothing is
+// answered for an unchecked object.
+int store_older_input(const char *arg, bool with_switch_and_schedule) {
+    JsonRef request(get_request_tokener_json_object(arg));
+    int id = 0;
+    json_object *alarm = request ? check_alarm_in_json(request, &id) : nullptr;
+    if (!alarm) return 0;
+    {
+        DbTransaction transaction(kDb);
+        AlarmInRecord input = read_input(id);
+        apply_basics(alarm, &input);
+        if (with_switch_and_schedule) input.enable = json_int_or(alarm, "enable", 0);
+        if (write_alarm_in(kDb, &input) != 0) return cgi_error_to_webserver(kTextPlain);
+        WeeklySchedule schedule;
+        if (with_switch_and_schedule && read_older_schedule(request, &schedule))
+            write_alarm_in_schedule(kDb, &schedule, id);
+        if (transaction.commit() != 0) return cgi_error_to_webserver(kTextPlain);
+    }
+    notify_input_changed(id);
+    log_input_change(id);
+    return cgi_writeback_webserver(kTextPlain, "OK");
+}
+
 json_object *input_summary(const AlarmInRecord &input) {
     json_object *object = json_object_new_object();
     json_add_int(object, "id", input.id);
@@ -285,25 +309,7 @@ int on_get_nvr_alarm_input_schedule(const char *arg) {
 }
 
 // "/6062": the older page's basics, switch and schedule of one input.
-int on_set_nvr_alarm_input_schedule(const char *arg) {
-    JsonRef request(get_request_tokener_json_object(arg));
-    int id = 0;
-    json_object *alarm = request ? check_alarm_in_json(request, &id) : nullptr;
-    if (!alarm) return 0;
-    {
-        DbTransaction transaction(kDb);
-        AlarmInRecord input = read_input(id);
-        apply_basics(alarm, &input);
-        input.enable = json_int_or(alarm, "enable", 0);
-        write_alarm_in(kDb, &input);
-        WeeklySchedule schedule;
-        if (read_older_schedule(request, &schedule)) write_alarm_in_schedule(kDb, &schedule, id);
-        if (transaction.commit() != 0) return cgi_error_to_webserver(kTextPlain);
-    }
-    notify_input_changed(id);
-    log_input_change(id);
-    return cgi_writeback_webserver(kTextPlain, "OK");
-}
+int on_set_nvr_alarm_input_schedule(const char *arg) { return store_older_input(arg, true); }
 
 // "/6063": the name, type and switch of input "camId" (0 to 15; nothing is answered for another).
 int on_set_nvr_alarm_input_name(const char *arg) {
@@ -325,21 +331,7 @@ int on_set_nvr_alarm_input_name(const char *arg) {
 }
 
 // "/6064": the older page's basics of one input (its switch is kept).
-int on_set_nvr_alarm_input_basic(const char *arg) {
-    JsonRef request(get_request_tokener_json_object(arg));
-    int id = 0;
-    json_object *alarm = request ? check_alarm_in_json(request, &id) : nullptr;
-    if (!alarm) return 0;
-    {
-        DbTransaction transaction(kDb);
-        AlarmInRecord input = read_input(id);
-        apply_basics(alarm, &input);
-        if (write_alarm_in(kDb, &input) != 0 || transaction.commit() != 0) return cgi_error_to_webserver(kTextPlain);
-    }
-    notify_input_changed(id);
-    log_input_change(id);
-    return cgi_writeback_webserver(kTextPlain, "OK");
-}
+int on_set_nvr_alarm_input_basic(const char *arg) { return store_older_input(arg, false); }
 
 // "/6034": the names of the recorder's inputs and of the four inputs of every camera.
 int on_get_all_alarmin_names(const char *) {
