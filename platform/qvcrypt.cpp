@@ -61,7 +61,7 @@ int aesDecryWeb(const unsigned char *package, int length, const char *key, unsig
 }
 
 int aesEncryWeb(const unsigned char *data, int length, const char *key, unsigned char *out, int out_size) {
-    if (!data || !out || length < 0 || static_cast<long>(length) + kWebPackageNonce + kWebPackageTag > out_size)
+    if (!data || !out || length < 0 || static_cast<int64_t>(length) + kWebPackageNonce + kWebPackageTag > out_size)
         return -1;
     unsigned char digest[SHA256_DIGEST_LENGTH];
     package_key(key, digest);
@@ -85,7 +85,7 @@ bool qv_random_bytes(unsigned char *out, size_t count) {
 
 int base64EncodeUrl(const unsigned char *data, int length, char *out, int out_size) {
     if (!data || length < 0 || !out) return -1;
-    long needed = (static_cast<long>(length) * 4 + 2) / 3;
+    int64_t needed = (static_cast<int64_t>(length) * 4 + 2) / 3;
     if (needed + 1 > out_size) return -1;
     int o = 0;
     for (int i = 0; i < length; i += 3) {
