@@ -3,6 +3,7 @@
 #include "tests/harness.h"
 
 #include "core/qvdb.h"
+#include "fuzz/route_seed.h"
 #include "platform/devroot.h"
 #include "platform/make_dirs.h"
 
@@ -45,6 +46,26 @@ void remove_tree(const std::string &path) {
     } else {
         unlink(path.c_str());
     }
+}
+
+// With NVR_FUZZ_SEEDS set, every query-string or body request a test makes is also written
+// there as an input of the route fuzzer, each of its daemon requests answered with zeros.
+void write_fuzz_seed(const CgiRequest &request, const std::map<std::string, std::string> &vars) {
+    const char *dir = getenv("NVR_FUZZ_SEEDS");
+    if (!dir || !*dir || request.content_type.compare(0, 10, "multipart/") == 0) return;
+    bool get = request.method == "GET";
+    if ((get ? request.query : request.body).size() > 4096) return;  // the readers' limits are tested elsewhere
+    auto var = [&vars](const char *name) {
+        auto it = vars.find(name);
+        return it == vars.end() ? std::string() : it->second;
+    };
+    std::string seed = route_seed(get ? kSeedQueryString : kSeedBody, request.path_info, get ? request.query : request.body,
+                                  request.query, var("HTTP_COOKIE"), var("REMOTE_ADDR"), zero_reply_tape(4, 2048));
+    uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : seed) hash = (hash ^ c) * 1099511628211ull;
+    char name[32];
+    snprintf(name, sizeof name, "/%016llx", static_cast<unsigned long long>(hash));
+    std::ofstream(dir + std::string(name), std::ios::binary) << seed;
 }
 
 }  // namespace
@@ -99,6 +120,7 @@ CgiResult run_cgi(const DeviceRoot &root, const CgiRequest &request, long time_d
     if (request.content_length == "auto") vars["CONTENT_LENGTH"] = std::to_string(request.body.size());
     else if (!request.content_length.empty()) vars["CONTENT_LENGTH"] = request.content_length;
     for (const auto &kv : request.env) vars[kv.first] = kv.second;
+    write_fuzz_seed(request, vars);
     for (const char *inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
         if (getenv(inherited)) vars[inherited] = getenv(inherited);
 
