@@ -99,14 +99,12 @@ void check_writers(FuzzedDataProvider &input) {
     std::string text = input.ConsumeRemainingBytesAsString();
     for (bool html : {true, false}) {
         FuzzRequestScope output(nullptr, 0);
-        cgiOut = stdout;
         int result = html ? cgiHtmlEscapeData(text.data(), static_cast<int>(text.size()))
                           : cgiValueEscapeData(text.data(), static_cast<int>(text.size()));
         std::string written = output.output();
         if (result != 0 || written != escaped(text, html)) fuzz_fail("escape of %zu bytes is wrong", text.size());
     }
     FuzzRequestScope output(nullptr, 0);
-    cgiOut = stdout;
     cgiHeaderCookieSetString(name.c_str(), value.c_str(), seconds, path.c_str(), domain.c_str());
     cgiHeaderCookieSetInteger(name.c_str(), number, seconds, path.c_str(), domain.c_str());
     std::string written = output.output();
@@ -118,13 +116,12 @@ void check_writers(FuzzedDataProvider &input) {
     cgiHeaderLocation(path.c_str());
     cgiHeaderStatus(number, value.c_str());
     cgiHeaderContentType(value.c_str());
-    cgiOut = nullptr;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz_device_root();
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+    fuzz_init(argc, argv);
     return 0;
 }
 

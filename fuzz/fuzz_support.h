@@ -8,9 +8,14 @@
 #include <stdio.h>
 
 #include <string>
+#include <vector>
 
-// Creates the device root once (on tmpfs when there is one), points NVR_ROOT at it and shortens
-// every wait; the daemon channel's polls become microseconds.
+// Called first by every target's LLVMFuzzerInitialize: creates the device root and lets the
+// sandbox pass libFuzzer's own files (its -artifact_prefix, or crash-... in the current folder).
+void fuzz_init(int *argc, char ***argv);
+
+// The device root, created once (on tmpfs when there is one): NVR_ROOT points at it and every
+// wait is shortened, the daemon channel's polls to microseconds.
 const std::string &fuzz_device_root();
 
 // Removes everything beneath a device folder of the root ("/tmp"), keeping the folder.
@@ -23,9 +28,12 @@ void fuzz_clear_device_dir(const char *device_dir);
 // the device root, no path climbs out of it, and signals, mounts and the clock are left alone.
 // Breaches end the run through fuzz_fail. See sandbox.cpp.
 void fuzz_sandbox(bool on);
+// Writes to paths beginning with this prefix are libFuzzer's (its findings) and always pass.
+void fuzz_sandbox_allow_prefix(const std::string &prefix);
 
-// One run of request handling: standard input reads `input`, standard output goes to memory and
-// the sandbox is on. The destructor undoes all of it; output() is what was answered.
+// One run of request handling: standard input reads `input`, standard output goes to memory (the
+// frame's cgiIn and cgiOut too, as the entry sets them) and the sandbox is on. The destructor
+// undoes all of it; output() is what was answered.
 class FuzzRequestScope {
   public:
     FuzzRequestScope(const void *input, size_t length);
@@ -33,17 +41,17 @@ class FuzzRequestScope {
     FuzzRequestScope(const FuzzRequestScope &) = delete;
     FuzzRequestScope &operator=(const FuzzRequestScope &) = delete;
     std::string output();
+    // Fails the run when more than one answer was written: each answer is written and flushed
+    // in one piece that begins with its header line (text, JSON or download), so a second
+    // piece that begins with one is a second answer. Texts inside an answer do not count.
+    void check_single_answer();
 
   private:
+    static ssize_t write_piece(void *scope, const char *bytes, size_t size);
     FILE *saved_in_, *saved_out_;
-    char *out_buffer_ = nullptr;
-    size_t out_length_ = 0;
+    std::vector<std::string> pieces_;
     std::string in_copy_;
 };
-
-// Fails the run when the output holds more than one answer: a second header line of a text,
-// JSON or download answer after the first.
-void fuzz_check_single_answer(const std::string &output);
 
 // Reads bytes from the front of an input, and gives zeros once it is used up.
 class ByteTape {

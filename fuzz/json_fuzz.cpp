@@ -117,8 +117,8 @@ void check_accessors(const std::string &text, json_object *request) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz_device_root();
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+    fuzz_init(argc, argv);
     return 0;
 }
 

@@ -105,8 +105,8 @@ void check_upload_argument(const char *path) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz_device_root();
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+    fuzz_init(argc, argv);
     capture_upload_paths();
     return 0;
 }
@@ -132,7 +132,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     cgiContentLength = claimed < 0 ? 0 : static_cast<int>(claimed);
     {
         FuzzRequestScope request(body.data(), body.size());
-        cgiIn = stdin;
         int parsed = cgiParseMultipart();
         if (parsed == cgiParseSuccess) {
             read_entries(buffer_size);
@@ -140,7 +139,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             check_upload_argument(path);
         }
         cgiReleaseForm();
-        cgiIn = nullptr;
     }
     std::vector<std::string> left = temporaries_left(g_argument.substr(0, g_argument.find(" & ")));
     if (!left.empty()) fuzz_fail("temporary file %s left after the release", left[0].c_str());

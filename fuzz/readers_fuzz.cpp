@@ -103,8 +103,8 @@ void check_base64(FuzzedDataProvider &input) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz_device_root();
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+    fuzz_init(argc, argv);
     WebResRegister(kCaptureRoute, 1);
     return 0;
 }

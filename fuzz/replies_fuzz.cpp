@@ -19,8 +19,8 @@ std::vector<ReplyDispatcher> g_dispatchers;
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz_device_root();
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+    fuzz_init(argc, argv);
     for (int i = 0; i < nvr_module_count(); i++) {
         const RouteModule *module = nvr_module_at(i);
         ReplyDispatcher dispatcher = module_reply_dispatcher(module->name);
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         FuzzRequestScope reply(nullptr, 0);
         g_callback_done.store(0);
         dispatcher(0, &header, payload);
-        fuzz_check_single_answer(reply.output());
+        reply.check_single_answer();
     }
     free(payload);
     fuzz_clear_device_dir("/tmp");

@@ -54,8 +54,8 @@ std::string upload_argument(const std::string &content, const std::string &query
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz_device_root();
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+    fuzz_init(argc, argv);
     fuzz_daemon_start();
     collect_routes();
     return 0;
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         } else {
             DispatchWebReq(path.c_str(), upload.c_str());
         }
-        fuzz_check_single_answer(request.output());
+        request.check_single_answer();
     }
     cgiReleaseForm();
     cgiPathInfo = cgiQueryString = cgiCookie = cgiRemoteAddr = cgiEmptyString;
