@@ -25,6 +25,15 @@ namespace {
 
 std::vector<std::string> g_paths;
 
+// The production interface answers once for each option of its argument, one after the other.
+const char *const kOneAnswerPerOption[] = {"/vb.htm"};
+
+bool answers_once(const std::string &path) {
+    for (const char *route : kOneAnswerPerOption)
+        if (path == route) return false;
+    return true;
+}
+
 void collect_routes() {
     for (int i = 0; i < nvr_module_count(); i++) {
         const RouteModule *module = nvr_module_at(i);
@@ -91,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         } else {
             DispatchWebReq(path.c_str(), upload.c_str());
         }
-        request.check_single_answer();
+        if (answers_once(path)) request.check_single_answer();
     }
     cgiReleaseForm();
     cgiPathInfo = cgiQueryString = cgiCookie = cgiRemoteAddr = cgiEmptyString;

@@ -19,7 +19,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi
 
-scripts/build.sh build-armhf -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/armhf.cmake" -DCMAKE_BUILD_TYPE=Release "$@"
+scripts/build.sh build-armhf -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/armhf.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel "$@"
 
 cgi=build-armhf/bin/nvrweb.cgi
 size=$(stat -c %s "$cgi")
