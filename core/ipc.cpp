@@ -60,7 +60,11 @@ int cgi_ipc_wait_polls(int request_code) {
     return kDefaultPolls;
 }
 
-int cgi_start_ipc(ReplyDispatcher callback, int request_code, int payload_len, const void *payload, int nowait) {
+namespace {
+
+// Sends one request and waits unless nowait is 1; keep_open leaves the gate open after the wait.
+int start_request(ReplyDispatcher callback, int request_code, int payload_len, const void *payload, int nowait,
+                  bool keep_open) {
     if (!callback) return -1;
     {
         std::lock_guard<std::mutex> guard(g_gate);
@@ -75,7 +79,7 @@ int cgi_start_ipc(ReplyDispatcher callback, int request_code, int payload_len, c
             // Only this thread sends, so the sequence the frame will carry is known in advance.
             std::lock_guard<std::mutex> guard(g_gate);
             g_expected_sequence = qv_sock_next_sequence();
-            g_accepting = true;
+            g_accepting = nowait != 1;  // a notice's reply never answers the request
         }
         bool sent = qv_sock_send_msg(1, request_code, payload, payload_len, 0, 0) == 0;
         nvr_sleep_us(kSendPauseUs);
@@ -86,8 +90,18 @@ int cgi_start_ipc(ReplyDispatcher callback, int request_code, int payload_len, c
     int limit = cgi_ipc_wait_polls(request_code);
     for (int polls = 0; g_callback_done.load(std::memory_order_relaxed) == 0 && polls < limit; polls++)
         nvr_sleep_us(kPollPauseUs);
-    close_wait();
+    if (!keep_open) close_wait();
     return 0;
+}
+
+}  // namespace
+
+int cgi_start_ipc(ReplyDispatcher callback, int request_code, int payload_len, const void *payload, int nowait) {
+    return start_request(callback, request_code, payload_len, payload, nowait, false);
+}
+
+int cgi_start_ipc_stream(ReplyDispatcher callback, int request_code, int payload_len, const void *payload) {
+    return start_request(callback, request_code, payload_len, payload, 0, true);
 }
 
 int cgi_stop_ipc(int) {

@@ -14,6 +14,11 @@ extern std::atomic<int> g_callback_done;
 // exactly 1, waits for the reply. -1 for a null dispatcher, else 0 whatever happened.
 int cgi_start_ipc(ReplyDispatcher callback, int request_code, int payload_len, const void *payload, int nowait);
 
+// Like cgi_start_ipc with a wait, but the request's further replies keep reaching the
+// dispatcher after the wait, until a reply handler sets the completion flag or the channel is
+// stopped: a playback export streams its frames so.
+int cgi_start_ipc_stream(ReplyDispatcher callback, int request_code, int payload_len, const void *payload);
+
 // Closes the channel. The argument is not used.
 int cgi_stop_ipc(int unused = 0);
 

@@ -92,6 +92,13 @@ int cgi_answer_json(json_object *object, int kind) {
     return rc;
 }
 
+int cgi_reply_json(json_object *answer) {
+    if (answer) cgi_answer_json(answer, kJson);
+    else cgi_error_to_webserver(kJson);
+    cgi_reply_done();
+    return 0;
+}
+
 int on_cgi_common_json_cb(int word_count, const void *payload) {
     int status;
     if (word_count < 1 || !reply_word(payload, word_count * 4, 0, &status)) return -1;

@@ -33,6 +33,10 @@ int json_int_or(json_object *object, const char *key, int fallback);
 // Serialises the object, answers it with the kind and releases it.
 int cgi_answer_json(json_object *object, int kind);
 
+// Reply handlers: answers the object as JSON (the JSON error answer when it is null, as when it
+// could not be made), then raises the completion flag.
+int cgi_reply_json(json_object *answer);
+
 // Reply handler: {"status": first word} as JSON, when the reply has at least one word.
 int on_cgi_common_json_cb(int word_count, const void *payload);
 

@@ -1,5 +1,6 @@
-// Configuration database records of system administration: network, display, disk maintenance,
-// UPnP, ports, auto reboot, address filter, camera addresses and the MAC configuration.
+// Configuration database records of system administration: display, disk maintenance, UPnP,
+// auto reboot, address filter and the MAC configuration (the network and port records are in
+// core/qvdb_network.h).
 #ifndef NVR_CORE_QVDB_SYSTEM_H
 #define NVR_CORE_QVDB_SYSTEM_H
 
@@ -7,47 +8,6 @@
 #include <stdint.h>
 
 #include "core/qvdb.h"
-
-// One IPv4 interface configuration (bonded, or interface 1 or 2).
-struct NetworkIpv4 {
-    int32_t enable;
-    int32_t type;  // address type
-    char address[16];
-    char netmask[16];
-    char gateway[16];
-    char dns1[16];
-    char dns2[16];
-    int32_t mtu;
-};
-static_assert(sizeof(NetworkIpv4) == 92, "IPv4 configuration is 92 bytes");
-
-// One IPv6 interface configuration.
-struct NetworkIpv6 {
-    int32_t type;  // 0 stored, 1 stored or live, 2 gateway not taken from requests
-    char address[64];
-    char netmask[16];
-    char gateway[64];
-};
-static_assert(sizeof(NetworkIpv6) == 148, "IPv6 configuration is 148 bytes");
-
-// The network configuration: one record, id 0.
-struct NetworkRecord {
-    int32_t id;
-    int32_t mode;  // 0 separate interfaces, 1 or 2 bonded
-    char host_name[128];
-    int32_t primary_net;
-    NetworkIpv4 bond;
-    NetworkIpv4 eth0;
-    NetworkIpv4 eth1;
-    NetworkIpv6 bond6;
-    NetworkIpv6 eth0_6;
-    NetworkIpv6 eth1_6;
-    int32_t default_route;
-};
-static_assert(offsetof(NetworkRecord, host_name) == 8, "host name at 8");
-static_assert(offsetof(NetworkRecord, bond) == 140, "bonded IPv4 at 140");
-static_assert(offsetof(NetworkRecord, bond6) == 416, "bonded IPv6 at 416");
-static_assert(sizeof(NetworkRecord) == 864, "network record is 864 bytes");
 
 // Local display outputs and audio: one record, id 0.
 struct DisplayRecord {
@@ -88,20 +48,6 @@ static_assert(offsetof(UpnpRecord, external_http_port) == 136, "UPnP external HT
 static_assert(offsetof(UpnpRecord, external_rtsp_port) == 144, "UPnP external RTSP port at 144");
 static_assert(sizeof(UpnpRecord) == 152, "UPnP record is 152 bytes");
 
-// Service ports: one record, id 0.
-struct PortRecord {
-    int32_t id;
-    int32_t enableSsh;
-    int32_t sshPort;
-    int32_t httpPort;
-    int32_t rtspPort;
-    int32_t servicePort;
-    char host_name[256];
-    int32_t host_name_enable;
-    int32_t httpsPort;
-};
-static_assert(sizeof(PortRecord) == 288, "port record is 288 bytes");
-
 // Automatic reboot: one record, id 0.
 struct AutoRebootRecord {
     int32_t id;
@@ -122,13 +68,6 @@ struct AccessFilterEntry {
 static_assert(sizeof(AccessFilterEntry) == 40, "address filter entry is 40 bytes");
 constexpr int kQvdbAccessFilterEntries = 100;
 
-// The address assigned to a channel's camera.
-struct CameraAddressRecord {
-    int32_t channel;
-    char address[64];
-};
-static_assert(sizeof(CameraAddressRecord) == 68, "camera address record is 68 bytes");
-
 // The device's stored MAC address text: one record, id 0.
 struct MacConfRecord {
     int32_t id;
@@ -137,16 +76,12 @@ struct MacConfRecord {
 static_assert(sizeof(MacConfRecord) == 36, "MAC configuration record is 36 bytes");
 
 // The single-record kinds take their record with id 0.
-int read_network(const char *db, NetworkRecord *record);
-int write_network(const char *db, const NetworkRecord *record);
 int read_display(const char *db, DisplayRecord *record);
 int write_display(const char *db, const DisplayRecord *record);
 int read_disk_maintain_info(const char *db, DiskMaintainRecord *record);
 int write_disk_maintain_info(const char *db, const DiskMaintainRecord *record);
 int read_upnp(const char *db, UpnpRecord *record);
 int write_upnp(const char *db, const UpnpRecord *record);
-int read_port(const char *db, PortRecord *record);
-int write_port(const char *db, const PortRecord *record);
 int read_autoreboot_conf(const char *db, AutoRebootRecord *record);
 int write_autoreboot_conf(const char *db, const AutoRebootRecord *record);
 int read_mac_conf(const char *db, MacConfRecord *record);
@@ -156,9 +91,5 @@ int write_mac_conf(const char *db, const MacConfRecord *record);
 int read_access_filter(const char *db, AccessFilterEntry *entries, int capacity, int *count);
 // Replaces the whole filter with count entries (at most 100).
 int write_access_filter(const char *db, const AccessFilterEntry *entries, int count);
-
-// Camera addresses by channel (0 to 63).
-int read_camera_ip(const char *db, int channel, char *address, int size);
-int write_camera_ip(const char *db, int channel, const char *address);
 
 #endif

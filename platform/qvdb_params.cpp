@@ -37,6 +37,7 @@ const QvdbParamDefault kParamDefaults[] = {
     {"plugin_version", "1.0"},
     {"deviceid", "255"},
     {"hdmihotplug", "1"},
+    {"poepsd", "kd4417"},  // factory password of PoE cameras
 };
 
 // The stored text of a key into out (size bytes); true when the key exists.

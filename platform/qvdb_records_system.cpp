@@ -1,5 +1,5 @@
-// Database tables of system administration: network, display, disk maintenance, UPnP, ports,
-// auto reboot, address filter, camera addresses and the MAC configuration.
+// Database tables of system administration: display, disk maintenance, UPnP, auto reboot,
+// address filter and the MAC configuration.
 #include "core/qvdb_system.h"
 
 #include <string.h>
@@ -8,38 +8,6 @@
 #include "platform/qvdb_internal.h"
 
 namespace {
-
-#define IPV4_FIELDS(member, prefix)                                                  \
-    QVDB_FIELD(NetworkRecord, member.enable, prefix "enable"),                       \
-        QVDB_FIELD(NetworkRecord, member.type, prefix "type"),                       \
-        QVDB_FIELD(NetworkRecord, member.address, prefix "address"),                 \
-        QVDB_FIELD(NetworkRecord, member.netmask, prefix "netmask"),                 \
-        QVDB_FIELD(NetworkRecord, member.gateway, prefix "gateway"),                 \
-        QVDB_FIELD(NetworkRecord, member.dns1, prefix "dns1"),                       \
-        QVDB_FIELD(NetworkRecord, member.dns2, prefix "dns2"), QVDB_FIELD(NetworkRecord, member.mtu, prefix "mtu")
-
-#define IPV6_FIELDS(member, prefix)                                                  \
-    QVDB_FIELD(NetworkRecord, member.type, prefix "type"),                           \
-        QVDB_FIELD(NetworkRecord, member.address, prefix "address"),                 \
-        QVDB_FIELD(NetworkRecord, member.netmask, prefix "netmask"),                 \
-        QVDB_FIELD(NetworkRecord, member.gateway, prefix "gateway")
-
-const QvdbField kNetworkFields[] = {
-    QVDB_FIELD(NetworkRecord, id, "id"),
-    QVDB_FIELD(NetworkRecord, mode, "mode"),
-    QVDB_FIELD(NetworkRecord, host_name, "host_name"),
-    QVDB_FIELD(NetworkRecord, primary_net, "primary_net"),
-    IPV4_FIELDS(bond, "bond_"),
-    IPV4_FIELDS(eth0, "eth0_"),
-    IPV4_FIELDS(eth1, "eth1_"),
-    IPV6_FIELDS(bond6, "bond_ip6_"),
-    IPV6_FIELDS(eth0_6, "eth0_ip6_"),
-    IPV6_FIELDS(eth1_6, "eth1_ip6_"),
-    QVDB_FIELD(NetworkRecord, default_route, "default_route"),
-};
-const QvdbShape kNetworkShape = qvdb_record_shape(kQvdbSettings, sizeof(NetworkRecord), QVDB_FIELDS(kNetworkFields),
-                                                  "id", 1, 1);
-QVDB_TABLE(kNetworkTable, "network", kNetworkShape);
 
 const QvdbField kDisplayFields[] = {
     QVDB_FIELD(DisplayRecord, id, "id"),
@@ -79,21 +47,6 @@ const QvdbShape kUpnpShape = qvdb_record_shape(kQvdbSettings, sizeof(UpnpRecord)
                                                1, 1);
 QVDB_TABLE(kUpnpTable, "upnp", kUpnpShape);
 
-const QvdbField kPortFields[] = {
-    QVDB_FIELD(PortRecord, id, "id"),
-    QVDB_FIELD(PortRecord, enableSsh, "enable_ssh"),
-    QVDB_FIELD(PortRecord, sshPort, "ssh_port"),
-    QVDB_FIELD(PortRecord, httpPort, "http_port"),
-    QVDB_FIELD(PortRecord, rtspPort, "rtsp_port"),
-    QVDB_FIELD(PortRecord, servicePort, "service_port"),
-    QVDB_FIELD(PortRecord, host_name, "host_name"),
-    QVDB_FIELD(PortRecord, host_name_enable, "host_name_enable"),
-    QVDB_FIELD(PortRecord, httpsPort, "https_port"),
-};
-const QvdbShape kPortShape = qvdb_record_shape(kQvdbSettings, sizeof(PortRecord), QVDB_FIELDS(kPortFields), "id",
-                                               1, 1);
-QVDB_TABLE(kPortTable, "port", kPortShape);
-
 const QvdbField kAutoRebootFields[] = {
     QVDB_FIELD(AutoRebootRecord, id, "id"),
     QVDB_FIELD(AutoRebootRecord, enable, "enable"),
@@ -115,15 +68,6 @@ const QvdbShape kAccessFilterShape = qvdb_list_shape(kQvdbSettings, sizeof(Acces
                                                      QVDB_FIELDS(kAccessFilterFields), "owner", 1,
                                                      kQvdbAccessFilterEntries);
 QVDB_TABLE(kAccessFilterTable, "access_filter", kAccessFilterShape);
-
-const QvdbField kCameraAddressFields[] = {
-    QVDB_FIELD(CameraAddressRecord, channel, "channel"),
-    QVDB_FIELD(CameraAddressRecord, address, "address"),
-};
-const QvdbShape kCameraAddressShape = qvdb_record_shape(kQvdbSettings, sizeof(CameraAddressRecord),
-                                                        QVDB_FIELDS(kCameraAddressFields), "channel", kQvdbChannels,
-                                                        0);
-QVDB_TABLE(kCameraAddressTable, "camera_address", kCameraAddressShape);
 
 const QvdbField kMacConfFields[] = {
     QVDB_FIELD(MacConfRecord, id, "id"),
@@ -149,8 +93,6 @@ int write_single(const char *db, const QvdbTable &table, const Record *record) {
 
 }  // namespace
 
-int read_network(const char *db, NetworkRecord *record) { return read_single(db, kNetworkTable, record); }
-int write_network(const char *db, const NetworkRecord *record) { return write_single(db, kNetworkTable, record); }
 int read_display(const char *db, DisplayRecord *record) { return read_single(db, kDisplayTable, record); }
 int write_display(const char *db, const DisplayRecord *record) { return write_single(db, kDisplayTable, record); }
 int read_disk_maintain_info(const char *db, DiskMaintainRecord *record) {
@@ -161,8 +103,6 @@ int write_disk_maintain_info(const char *db, const DiskMaintainRecord *record) {
 }
 int read_upnp(const char *db, UpnpRecord *record) { return read_single(db, kUpnpTable, record); }
 int write_upnp(const char *db, const UpnpRecord *record) { return write_single(db, kUpnpTable, record); }
-int read_port(const char *db, PortRecord *record) { return read_single(db, kPortTable, record); }
-int write_port(const char *db, const PortRecord *record) { return write_single(db, kPortTable, record); }
 int read_autoreboot_conf(const char *db, AutoRebootRecord *record) {
     return read_single(db, kAutoRebootTable, record);
 }
@@ -181,23 +121,4 @@ int read_access_filter(const char *db, AccessFilterEntry *entries, int capacity,
 int write_access_filter(const char *db, const AccessFilterEntry *entries, int count) {
     if (count < 0 || count > kQvdbAccessFilterEntries || (count > 0 && !entries)) return -1;
     return qvdb_write_list(db, kAccessFilterTable, entries, count, 0);
-}
-
-int read_camera_ip(const char *db, int channel, char *address, int size) {
-    if (!address || size <= 0) return -1;
-    address[0] = '\0';
-    CameraAddressRecord record;
-    memset(&record, 0, sizeof record);
-    if (qvdb_read_record(db, kCameraAddressTable, &record, channel) != 0) return -1;
-    copy_text_field(address, static_cast<size_t>(size), record.address);
-    return 0;
-}
-
-int write_camera_ip(const char *db, int channel, const char *address) {
-    if (!address || channel < 0 || channel >= kQvdbChannels) return -1;
-    CameraAddressRecord record;
-    memset(&record, 0, sizeof record);
-    record.channel = channel;
-    copy_text_field(record.address, sizeof record.address, address);
-    return qvdb_write_record(db, kCameraAddressTable, &record);
 }

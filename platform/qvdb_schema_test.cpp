@@ -121,7 +121,7 @@ TEST_F(SchemaLifecycle, NewFileGetsSchemaFactoryRowsAndNoAccount) {
     // A schema as one would write it: a few tables, no separate key indexes, no defaults.
     EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'index'"), "0");
     EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE sql GLOB '* DEFAULT *'"), "0");
-    EXPECT_LT(std::stoi(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'table'")), 20);
+    EXPECT_LT(std::stoi(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'table'")), 64);
     ASSERT_EQ(qvdb_init_file(QVDB_OEM_PATH), 0);
     EXPECT_EQ(query(db_file(QVDB_OEM_PATH), "SELECT count(*) FROM oem_users"), "0");
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++-arm-linux-gnueabihf qemu-user
-          libstdc++6:armhf libjson-c-dev:armhf libsqlite3-dev:armhf libssl-dev:armhf libgtest-dev:armhf)
+          libstdc++6:armhf libjson-c-dev:armhf libjpeg62-turbo-dev:armhf libsqlite3-dev:armhf libssl-dev:armhf libgtest-dev:armhf)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

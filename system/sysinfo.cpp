@@ -13,6 +13,8 @@
 #include "core/ipc.h"
 #include "core/json_util.h"
 #include "core/oplog.h"
+#include "core/qvdb_camera.h"
+#include "core/qvdb_network.h"
 #include "core/qvdb_system.h"
 #include "core/response.h"
 #include "core/web_utils.h"

@@ -3,6 +3,8 @@
 
 #include <chrono>
 
+#include "core/qvdb_camera.h"
+#include "core/qvdb_network.h"
 #include "core/qvdb_system.h"
 #include "platform/devroot.h"
 #include "system/system_test_support.h"

@@ -99,12 +99,26 @@ TEST_F(IpcTest, NowaitDoesNotWaitAndTwoIsNotNowait) {
 }
 
 TEST_F(IpcTest, SilentDaemonTimesOutAndLateReplyIsDropped) {
-    daemon.script(4016, {SimStep{400, -1, le_words({0})}});  // after the 200 ms wait
+    // Well after the 200 ms wait, which a loaded machine may stretch by its oversleeping.
+    daemon.script(4016, {SimStep{1500, -1, le_words({0})}});
     cgi_start_ipc(counting_dispatcher, 4016, 0, nullptr, 0);
     EXPECT_EQ(g_callback_done.load(), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1700));
     EXPECT_EQ(g_dispatched.load(), 0);  // the wait had closed: no second answer
     cgi_stop_ipc();
+}
+
+TEST_F(IpcTest, ReplyToANoticeIsNotDispatched) {
+    // The whole 10 ms send pause, in which the daemon's immediate reply arrives.
+    setenv("NVR_TIME_DIVISOR", "1", 1);
+    nvr_devroot_reset();
+    daemon.script(4014, {SimStep{0, -1, le_words({0})}});
+    cgi_notify_daemon(counting_dispatcher, 4014, nullptr, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(g_dispatched.load(), 0);
+    setenv("NVR_TIME_DIVISOR", "200", 1);
+    nvr_devroot_reset();
+    EXPECT_EQ(daemon.requests_with_code(4014).size(), 1u);
 }
 
 TEST_F(IpcTest, SecondReplyIsNotDispatched) {

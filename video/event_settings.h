@@ -93,6 +93,30 @@ struct EventActionFields {
 };
 constexpr size_t kChannelTextSize = 65;
 
+// Every action field of a record that has them all under their usual names (the motion record,
+// the smart-event and camera alarm-input event layouts).
+template <typename Record>
+EventActionFields all_action_fields(Record *record) {
+    EventActionFields fields;
+    fields.alarm_out_text1 = record->triChnAlarms1;
+    fields.alarm_out_text2 = record->triChnAlarms2;
+    fields.enable = &record->enable;
+    fields.tri_alarms = &record->triAlarms;
+    fields.interval = &record->interval;
+    fields.audio_id = &record->audioId;
+    fields.email_interval = &record->email_interval;
+    fields.email_pic_enable = &record->email_pic_enable;
+    fields.tri_channels_pic = record->tri_channels_pic;
+    fields.ptz_interval = &record->ptz_interval;
+    fields.alarmout_interval = &record->alarmout_interval;
+    fields.white_interval = &record->white_interval;
+    fields.warning_light_interval = &record->warning_light_interval;
+    fields.http_notification_interval = &record->http_notification_interval;
+    fields.tri_channels = record->triChannels;
+    fields.tri_channels_set = &record->tri_channels_mask;
+    return fields;
+}
+
 // Which optional action keys a route takes.
 enum EventActionOption : unsigned {
     kActionWithEnable = 1u << 0,      // "enable"

@@ -67,26 +67,7 @@ const EventKind kMotionEventKind = {
     kMotionPtzType,
 };
 
-EventActionFields motion_action_fields(MotionRecord *record) {
-    EventActionFields fields;
-    fields.alarm_out_text1 = record->triChnAlarms1;
-    fields.alarm_out_text2 = record->triChnAlarms2;
-    fields.enable = &record->enable;
-    fields.tri_alarms = &record->triAlarms;
-    fields.interval = &record->interval;
-    fields.audio_id = &record->audioId;
-    fields.email_interval = &record->email_interval;
-    fields.email_pic_enable = &record->email_pic_enable;
-    fields.tri_channels_pic = record->tri_channels_pic;
-    fields.ptz_interval = &record->ptz_interval;
-    fields.alarmout_interval = &record->alarmout_interval;
-    fields.white_interval = &record->white_interval;
-    fields.warning_light_interval = &record->warning_light_interval;
-    fields.http_notification_interval = &record->http_notification_interval;
-    fields.tri_channels = record->triChannels;
-    fields.tri_channels_set = &record->tri_channels_mask;
-    return fields;
-}
+EventActionFields motion_action_fields(MotionRecord *record) { return all_action_fields(record); }
 
 bool read_motion_record(int channel, MotionRecord *record) {
     memset(record, 0, sizeof *record);

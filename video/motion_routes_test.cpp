@@ -2,7 +2,6 @@
 // daemon.
 #include <gtest/gtest.h>
 #include <json-c/json.h>
-#include <sqlite3.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -14,100 +13,21 @@
 
 #include "core/json_util.h"
 #include "tests/harness.h"
+#include "video/event_test_support.h"
 
 namespace {
 
-const char kOk[] = "Content-type: text/plain\r\n\r\nOK";
-const char kTextError[] = "Content-type: text/plain\r\n\r\nCGI ERROR";
-const char kJsonError[] = "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}";
+using namespace event_test;
 
-// A schedule in the request form: 8 days of 12 periods [start, end, action], every period of
-// day d "HH:00" to "HH:30" with HH = d + hour_base and action d + 1.
-std::string schedule_request(int hour_base) {
-    std::string days = "[";
-    for (int d = 0; d < 8; d++) {
-        days += d ? ",[" : "[";
-        for (int p = 0; p < 12; p++) {
-            char period[64];
-            snprintf(period, sizeof period, "%s[\"%02d:00\",\"%02d:30\",%d]", p ? "," : "", d + hour_base,
-                     d + hour_base, d + 1);
-            days += period;
-        }
-        days += "]";
-    }
-    return days + "]";
-}
-
-// The start time of day 3, period 11, of an answered schedule (null when absent).
-std::string answered_start(json_object *schedule) {
-    json_object *day = json_object_array_get_idx(schedule, 3);
-    json_object *period = day ? json_object_array_get_idx(day, 11) : nullptr;
-    json_object *start = period ? json_object_object_get(period, "startTime") : nullptr;
-    return start ? json_object_get_string(start) : "";
-}
-
-std::vector<std::string> keys_of(json_object *object) {
-    std::vector<std::string> keys;
-    json_object_object_foreach(object, key, value) {
-        (void)value;
-        keys.push_back(key);
-    }
-    return keys;
-}
-
-class MotionRoutes : public RouteTest {
+class MotionRoutes : public EventRouteTest {
   protected:
-    // Parses a JSON answer; null when the output is not one.
-    json_object *json_answer(const CgiResult &result) {
-        if (result.headers != "Content-type: application/json\r\n\r\n") return nullptr;
-        return json_tokener_parse(result.body.c_str());
-    }
-
     // The motion settings of a channel as "/6010" answers them (owned by the fixture).
     json_object *motion_info(int channel) {
-        json_object *answer = json_answer(post_json("/6010", "{\"chnid\":" + std::to_string(channel) + "}"));
-        if (answer) owned_.push_back(answer);
-        return answer;
+        return post_for_json("/6010", "{\"chnid\":" + std::to_string(channel) + "}");
     }
     int info_int(int channel, const char *key) {
         json_object *info = motion_info(channel);
         return info ? json_object_get_int(json_object_object_get(info, key)) : -12345;
-    }
-
-    // Day 3 period 11 start time of a schedule answered by a plain-text GET route.
-    std::string schedule_start(const std::string &route, int channel) {
-        json_object *schedule = json_answer(get(route, std::to_string(channel)));
-        std::string start = schedule ? answered_start(schedule) : "<none>";
-        if (schedule) json_object_put(schedule);
-        return start;
-    }
-
-    // Waits for the process's notices to arrive, then the codes of every request in the order
-    // they were sent.
-    std::vector<int> request_codes() {
-        usleep(150000);
-        std::vector<int> codes;
-        for (const SimRequest &r : daemon.requests()) codes.push_back(r.code);
-        return codes;
-    }
-
-    // Forgets every request so far, once the notices of earlier requests have arrived.
-    void forget_requests() {
-        request_codes();
-        daemon.clear_requests();
-    }
-
-    // Runs SQL on the settings file (to make a record unreadable).
-    void exec_sql(const std::string &sql) {
-        sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(root.at("/mnt/nand/app/qvdb.db").c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-        sqlite3_close(db);
-    }
-
-    void TearDown() override {
-        for (json_object *o : owned_) json_object_put(o);
-        RouteTest::TearDown();
     }
 
     std::string full_set(int channel, const std::string &extra = "") {
@@ -115,14 +35,7 @@ class MotionRoutes : public RouteTest {
                ",\"enable\":1,\"sensitivity\":6,\"triChannels\":\"0101\",\"triAlarms\":3,\"interval\":30,"
                "\"motionTable\":\"ff00ff\",\"enableMS\":1" + extra + "}";
     }
-
-  private:
-    std::vector<json_object *> owned_;
 };
-
-Bytes zeros(size_t n) { return Bytes(n, 0); }
-void put32(Bytes &b, size_t offset, int32_t v) { memcpy(b.data() + offset, &v, 4); }
-void put_text(Bytes &b, size_t offset, const std::string &s) { memcpy(b.data() + offset, s.data(), s.size()); }
 
 Bytes whole_day_bytes(int channel) {
     Bytes b = zeros(1216);
@@ -385,7 +298,7 @@ TEST_F(MotionRoutes, PlainChannelRoutesRefuseBadChannels) {
                  {__LINE__, "3x"}, {__LINE__, "99999999999999999999"}, {__LINE__, "1;ls"}};
     for (const char *route : routes) {
         for (const Case &c : cases) EXPECT_EQ(get(route, c.arg).output, "") << route << " line " << c.line;
-        JsonRef answer(json_answer(get(route, "63")));
+        json_object *answer = json_answer(get(route, "63"));
         EXPECT_TRUE(answer) << route;
     }
 }
@@ -551,7 +464,6 @@ TEST_F(MotionRoutes, MotionMapWithReplyShortReplyAndNoReply) {
                                                       "fishdisplay", "fishtransfer", "fishinstall", "enableAI"}));
     EXPECT_EQ(json_object_get_int(json_object_object_get(map, "enable")), 1);
     EXPECT_GT(strlen(json_object_get_string(json_object_object_get(map, "map"))), 0u);
-    json_object_put(map);
     EXPECT_EQ(sent(3206)[0].payload, le_words({4}));
 
     daemon.script(3206, sim_one_reply(Bytes(100, 1)));

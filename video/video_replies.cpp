@@ -12,7 +12,9 @@
 #include "core/json_util.h"
 #include "core/response.h"
 #include "frame/dispatchreq.h"
+#include "video/camera_overlay_payloads.h"
 #include "video/motion_payloads.h"
+#include "video/regional_payloads.h"
 #include "video/reply_view.h"
 #include "video/video_module.h"
 
@@ -363,8 +365,7 @@ struct VideoReplyRoute {
 #define FIELDS(CODE, TABLE, RECORD_SIZE) {CODE, TABLE, NVR_ARRAY_COUNT(TABLE), RECORD_SIZE, nullptr}
 #define HANDLER(CODE, FUNCTION) {CODE, nullptr, 0, 0, FUNCTION}
 
-// Replies 6220 (regional people counting), 7502 (privacy masks), 8210 and 8211 (OSD
-// configuration) and 8289 (plate recognition settings) join this table with their routes.
+// Reply 8289 (plate recognition settings) joins this table with its route.
 const VideoReplyRoute kVideoReplies[] = {
     HANDLER(6207, answer_plate_wildcards),
     HANDLER(6208, on_cgi_status_text_cb),
@@ -407,6 +408,11 @@ const VideoReplyRoute kVideoReplies[] = {
     HANDLER(8353, on_cgi_res_json_cb),
     HANDLER(8373, answer_fisheye_support),
     HANDLER(8374, on_cgi_res_json_cb),
+    // regional people counting, camera privacy masks, camera overlay
+    HANDLER(6220, on_get_ipc_regional_info_cb),
+    HANDLER(7502, on_get_ipc_privacy_mask_cb),
+    HANDLER(8210, on_set_osdconfig_cb),
+    HANDLER(8211, on_get_osdconfig_cb),
 };
 
 #undef FIELDS

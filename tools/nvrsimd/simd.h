@@ -33,6 +33,7 @@ struct SimRequest {
 struct SimState {
     std::vector<Bytes> operation_log;             // records received with 3485 and 3509
     std::map<std::string, long> settings;         // configurable values (upgrade statuses, ...)
+    std::map<std::string, Bytes> records;         // what the daemon keeps (cameras by channel, ...)
     long setting(const std::string &key, long fallback) const {
         auto it = settings.find(key);
         return it == settings.end() ? fallback : it->second;

@@ -1,0 +1,90 @@
+// Reply dispatcher of module "/2001": one table of the replies the module waits for, each with
+// the shortest payload that counts as a reply; and the answer helpers its reply handlers share.
+#include <json-c/json.h>
+#include <string.h>
+
+#include "camera/camera_module.h"
+#include "camera/camera_payloads.h"
+#include "core/ipc.h"
+#include "core/json_util.h"
+#include "core/response.h"
+#include "frame/dispatchreq.h"
+
+namespace {
+
+struct CameraReply {
+    int code;
+    int min_length;  // a shorter payload is no reply: the waiting route gives its silence answer
+    CameraReplyHandler handler;
+};
+
+// A payload without its minimum is dropped here, so every handler may read that much.
+const CameraReply kCameraReplies[] = {
+    // Camera channels. Lists count whole entries; an empty search or list still answers.
+    {8200, 0, on_search_cameras_cb},
+    {8201, 0, on_get_camera_list_cb},
+    {8202, 4, on_check_camera_cb},
+    {8205, 4, on_set_camera_network_cb},
+    {8227, 4, on_check_camera_cb},
+    {8230, 8, on_get_camera_network_results_cb},
+    {7503, 4, on_get_camera_model_type_cb},
+    {7505, 0, on_get_channels_model_cb},
+    {7507, static_cast<int>(sizeof(ChannelModelEntry)), on_cgi_get_ipc_type_cb},
+    // People counting groups and report backup.
+    {7290, 4, on_cgi_res_cb},
+    {7291, 4, on_cgi_res_cb},
+    {7292, 4, on_cgi_res_cb},
+    {7293, 4, on_cgi_res_cb},
+    {6423, 0, on_cgi_res_zero_cb},
+    // Point-of-sale overlay.
+    {6421, 4, on_cgi_res_cb},
+};
+
+const CameraReply *find_reply(int code) {
+    for (const CameraReply &reply : kCameraReplies)
+        if (reply.code == code) return &reply;
+    return nullptr;
+}
+
+}  // namespace
+
+int on_camera_ipc_callback(int, const MessageHeader *header, const void *payload) {
+    if (!header || !payload) return 0;
+    const CameraReply *reply = find_reply(header->code);
+    if (!reply || header->length < reply->min_length) return 0;
+    return reply->handler(ReplyView(payload, header->length));
+}
+
+int answer_ok() { return cgi_writeback_webserver(kTextPlain, "OK"); }
+
+int reply_json(json_object *answer) {
+    if (answer) cgi_answer_json(answer, kJson);
+    else cgi_error_to_webserver(kJson);
+    cgi_reply_done();
+    return 0;
+}
+
+json_object *new_answer_with_array(const char *key, json_object **array) {
+    json_object *answer = json_object_new_object();
+    *array = json_object_new_array();
+    if (!answer || !*array) {
+        if (*array) json_object_put(*array);
+        if (answer) json_object_put(answer);
+        *array = nullptr;
+        return nullptr;
+    }
+    json_object_object_add(answer, key, *array);
+    return answer;
+}
+
+int on_cgi_res_cb(const ReplyView &reply) {
+    json_object *answer = json_object_new_object();
+    if (answer) json_add_int(answer, "res", reply.number(0));
+    return reply_json(answer);
+}
+
+int on_cgi_res_zero_cb(const ReplyView &) {
+    json_object *answer = json_object_new_object();
+    if (answer) json_add_int(answer, "res", 0);
+    return reply_json(answer);
+}
