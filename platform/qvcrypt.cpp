@@ -1,15 +1,10 @@
 // URL-safe Base64 helpers and the package cipher of the maker's crypto library.
 #include "platform/qvcrypt.h"
 
-// The digest, the block cipher and the GCM mode are called directly rather than through the EVP
-// layer (which SHA256() also uses): EVP brings the whole provider machinery with every algorithm
-// into the static CGI, 1.6 MB on the device's ARM build, more than the rest of the program.
-#define OPENSSL_SUPPRESS_DEPRECATED
-#include <openssl/aes.h>
-#include <openssl/crypto.h>
-#include <openssl/modes.h>
-#include <openssl/sha.h>
 #include <errno.h>
+#include <openssl/evp.h>
+#include <openssl/sha.h>
+#include <stdint.h>
 #include <string.h>
 #include <sys/random.h>
 
@@ -22,27 +17,24 @@ const char kUrlAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxy
 // SHA-256 of the key text, cut at 32 characters.
 void package_key(const char *key, unsigned char digest[SHA256_DIGEST_LENGTH]) {
     size_t length = key ? strnlen(key, 32) : 0;
-    SHA256_CTX context;
-    SHA256_Init(&context);
-    SHA256_Update(&context, key ? key : "", length);
-    SHA256_Final(digest, &context);
+    SHA256(reinterpret_cast<const unsigned char *>(key ? key : ""), length, digest);
 }
 
-// Runs one AES-256-GCM pass; the tag is checked (decrypt) or written (encrypt). Output length or -1.
+// Runs one AES-256-GCM pass; the tag is read (decrypt) or written (encrypt). Output length or -1.
 int gcm_pass(bool encrypt, const unsigned char *key, const unsigned char *nonce, const unsigned char *in, int length,
              unsigned char *out, unsigned char *tag) {
-    AES_KEY schedule;
-    if (AES_set_encrypt_key(key, 256, &schedule) != 0) return -1;
-    GCM128_CONTEXT *gcm = CRYPTO_gcm128_new(&schedule, reinterpret_cast<block128_f>(AES_encrypt));
-    if (!gcm) return -1;
-    CRYPTO_gcm128_setiv(gcm, nonce, kWebPackageNonce);
-    size_t size = static_cast<size_t>(length);
-    bool ok = encrypt ? CRYPTO_gcm128_encrypt(gcm, in, out, size) == 0 : CRYPTO_gcm128_decrypt(gcm, in, out, size) == 0;
-    if (ok && encrypt) CRYPTO_gcm128_tag(gcm, tag, kWebPackageTag);
-    if (ok && !encrypt) ok = CRYPTO_gcm128_finish(gcm, tag, kWebPackageTag) == 0;
-    CRYPTO_gcm128_release(gcm);
-    OPENSSL_cleanse(&schedule, sizeof schedule);
-    return ok ? length : -1;
+    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
+    if (!ctx) return -1;
+    int produced = 0, last = 0;
+    bool ok = EVP_CipherInit_ex(ctx, EVP_aes_256_gcm(), nullptr, nullptr, nullptr, encrypt ? 1 : 0) == 1 &&
+              EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_SET_IVLEN, kWebPackageNonce, nullptr) == 1 &&
+              EVP_CipherInit_ex(ctx, nullptr, nullptr, key, nonce, encrypt ? 1 : 0) == 1 &&
+              (length == 0 || EVP_CipherUpdate(ctx, out, &produced, in, length) == 1);
+    if (ok && !encrypt) ok = EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_SET_TAG, kWebPackageTag, tag) == 1;
+    if (ok) ok = EVP_CipherFinal_ex(ctx, out + produced, &last) == 1;
+    if (ok && encrypt) ok = EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_GET_TAG, kWebPackageTag, tag) == 1;
+    EVP_CIPHER_CTX_free(ctx);
+    return ok ? produced + last : -1;
 }
 
 }  // namespace
