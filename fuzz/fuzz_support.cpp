@@ -51,8 +51,8 @@ const std::string &fuzz_device_root() {
         if (!mkdtemp(&pattern[0])) fuzz_fail("cannot create a device root from %s", pattern.c_str());
         for (const char *dir : kDeviceDirs) make_dirs(pattern + dir);
         setenv("NVR_ROOT", pattern.c_str(), 1);
-        // A 40 ms poll becomes 10 us, so that a silent daemon costs milliseconds, not seconds.
-        setenv("NVR_TIME_DIVISOR", "4000", 1);
+        // A 40 ms poll becomes 2 us, so that a silent daemon costs milliseconds, not seconds.
+        setenv("NVR_TIME_DIVISOR", "20000", 1);
         nvr_devroot_reset();
         prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
         // The root goes when the fuzzer ends; a crash leaves it for a look.

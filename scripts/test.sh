@@ -16,13 +16,13 @@ step() {
 
 step "Release build and tests"
 scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
-(cd build && ctest --output-on-failure -j"$jobs")
+(cd build && ctest --output-on-failure -j$((2 * jobs)))
 
 step "AddressSanitizer and UndefinedBehaviorSanitizer build (clang, with the fuzz targets) and tests"
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DNVR_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-(cd build-asan && ctest --output-on-failure -j"$jobs")
+(cd build-asan && ctest --output-on-failure -j$((2 * jobs)))
 
 step "Fuzz smoke run: every target for 20 s"
 fuzz_work=$(mktemp -d)  # kept, with the findings, when a target fails
