@@ -4,8 +4,24 @@
 # Builds build-asan with the targets first. New inputs go to a scratch folder (FUZZ_WORK,
 # default build-asan/fuzz-work) and the tree's corpus is left as it is; a finding is kept as
 # FUZZ_WORK/findings/TARGET-crash-... and makes the script fail.
+#
+# fuzz.sh --route-seeds: runs the test suite with NVR_FUZZ_SEEDS, so that every request a test
+# makes becomes an input of the route fuzzer, and merges those that reach new code into
+# fuzz/corpus/routes (run it when routes have landed, and commit the new seeds).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build() {
+  scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DNVR_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+}
+if [ "${1:-}" = "--route-seeds" ]; then
+  build
+  seeds=$(mktemp -d)
+  (cd build-asan && NVR_FUZZ_SEEDS=$seeds ASAN_OPTIONS=detect_leaks=0 ctest -j"$(( 2 * $(nproc) ))" > /dev/null) || true
+  mkdir -p fuzz/corpus/routes
+  build-asan/bin/fuzz_routes -merge=1 fuzz/corpus/routes "$seeds" 2>&1 | grep -a 'MERGE-OUTER: .* new files'
+  rm -rf "$seeds"
+  exit 0
+fi
 seconds=${1:-20}
 shift || true
 targets=("$@")
@@ -16,7 +32,7 @@ if [ ${#targets[@]} -eq 0 ]; then
   done
 fi
 
-scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DNVR_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+build
 work=${FUZZ_WORK:-build-asan/fuzz-work}
 mkdir -p "$work/findings"
 
