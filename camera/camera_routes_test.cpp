@@ -258,7 +258,7 @@ TEST_F(CameraChannels, LoginAndTransportChangeTheirChannelOnly) {
     EXPECT_EQ(payload_i32(only(3485), 24), 903);
 
     // A channel whose record cannot be read still gets its own id: nothing lands on channel 0.
-    exec_sql("DELETE FROM camera WHERE id = 9");
+    exec_sql("DELETE FROM records WHERE kind = 'camera' AND id = 9");
     ASSERT_EQ(post_json("/2031", "{\"id\":9,\"transmitProtocol\":3,\"syncTime\":1,\"httpsPort\":8443}").output, kOk);
     EXPECT_EQ(camera(9).id, 9);
     EXPECT_EQ(camera(9).transmitProtocol, 3);
@@ -276,7 +276,7 @@ TEST_F(CameraChannels, ConfigAndDeleteServeChannelsBelowSixteen) {
     ASSERT_NE(post_answer("/2000", "{\"chnid\":15}"), nullptr);
 
     // Masks that cannot be read are not written back.
-    exec_sql("DELETE FROM privacy_mask WHERE channel = 15");
+    exec_sql("DELETE FROM records WHERE kind = 'privacy_mask' AND id = 15");
     ASSERT_EQ(post_json("/2005", "{\"chnid\":15}").output, kOk);
     PrivacyMaskRecord masks;
     EXPECT_EQ(read_privacy_mask(QVDB_PATH, &masks, 15), -1);

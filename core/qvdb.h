@@ -29,20 +29,20 @@
 // A further table name of an existing shape (a white-LED list, an HTTP target, a schedule of the
 // named-table functions) is QVDB_TABLE(kName, "name", shape).
 //
-// Storage: every table name of one of the shared shapes (kQvdbScheduleShape, kQvdbWhiteLedShape,
-// kQvdbWarningLightShape, kQvdbHttpTargetShape) is a set of rows of one physical table
-// (schedules, white_led_targets, warning_light_targets, http_targets) whose "name" column holds
-// the table name; a further name adds no table to the file. A table of any other shape is a
-// physical table of its own name.
+// Supported field types: int32_t, uint32_t, int64_t, uint64_t, double, char[N] (at most N - 1
+// characters) and int32_t[N] arrays.
 //
-// Supported field types: int32_t, uint32_t, int64_t, uint64_t (INTEGER columns), double (REAL),
-// char[N] (TEXT, at most N - 1 characters) and, in records of a shape of their own, int32_t[N] arrays,
-// stored as child rows of the table TABLE_COLUMN (key, idx, value; one row per non-zero
-// element). Registration only links a static object into a list; the schema version is a
-// checksum of the physical tables, so a new table or column upgrades older database files the
-// next time they are opened (missing tables and factory rows are added, a table of an older
-// definition is rebuilt with its rows, and a file that kept named tables under their own names
-// has their rows moved into the shared tables). Duplicate registrations of one name are harmless.
+// Storage: a declaration adds no table to any file. Every file holds the same few tables:
+// "records" (one row per record: kind, second key, key, and the fields as one JSON object "doc"
+// keyed by the column names), "list_entries" (one row per list entry, likewise), "schedules"
+// (one row per period in use) and, in the settings file, "params". The kind is the table name
+// given here, so `sqlite3 qvdb.db "SELECT json(doc) FROM records WHERE kind = 'foo' AND id = 3"`
+// shows a record. A kind that gains fields needs no schema change (a field its stored documents
+// lack reads as zero), and keys of a document that this build does not declare survive a write of
+// the record. A request pays for the kinds it touches, not for every kind declared. Registration
+// only links a static object into a list; a file is stamped with a checksum of the factory rows
+// the declarations ask for, so a new kind's factory rows are added the next time an older file is
+// opened. Duplicate registrations of one name are harmless (the first one counts).
 #ifndef NVR_CORE_QVDB_H
 #define NVR_CORE_QVDB_H
 
@@ -169,7 +169,7 @@ struct QvdbTable {
     QvdbTable(const char *table_name, const QvdbShape &table_shape);
     const char *name;
     const QvdbShape *shape;
-    const QvdbTable *next;
+    mutable const QvdbTable *next;  // set when the next table registers
 };
 
 #define QVDB_TABLE(variable, table_name, shape) const QvdbTable variable(table_name, shape)
@@ -187,7 +187,8 @@ extern const QvdbShape kQvdbHttpTargetShape;
 
 // The registered table of that name (first registration), or null.
 const QvdbTable *qvdb_find_table(const char *name);
-// The first registered table (then ->next); registration order is unspecified.
+// The first registered table (then ->next), in registration order (which static constructors
+// run first is unspecified).
 const QvdbTable *qvdb_first_table();
 
 // ---------------------------------------------------------------------------------------------
@@ -222,9 +223,10 @@ class DbTransaction {
 void qvdb_close_all();
 // Drops cached connections without closing them (a forked child must not use its parent's).
 void qvdb_forget_connections();
-// Opens the file, creating it in factory state or upgrading it when needed; 0 on success.
+// Opens the file, creating it in factory state or adding what the declarations newly ask for
+// (factory rows of new kinds); 0 on success.
 int qvdb_init_file(const char *db);
-// The schema version this program writes into files of that kind.
+// The schema stamp this program writes into files of that kind.
 int qvdb_schema_version(QvdbFile file);
 // Number of times this process created or upgraded a schema (tests).
 int qvdb_schema_upgrades();

@@ -1,6 +1,7 @@
 // Route table, module registration and the query-string and body readers.
 #include "frame/dispatchreq.h"
 
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -30,15 +31,44 @@ bool copy_path_info(char (&path)[kPathBufferSize]) {
     return path[0] != '\0';
 }
 
-// Path equality without a library call: removal compares every live slot with every route of
-// a module at each process exit, and most pairs differ within the first characters.
-inline bool same_path(const char *a, const char *b) {
-    for (size_t i = 0; i < sizeof(WebRes::path); i++) {
-        if (a[i] != b[i]) return false;
-        if (a[i] == '\0') return true;
-    }
-    return true;
+// A path as one number: its bytes up to the NUL, the rest zero. Two paths are equal (as strcmp
+// compares them within the field) exactly when their numbers are.
+uint64_t path_key(const char *path) {
+    unsigned char bytes[sizeof(WebRes::path)] = {0};
+    for (size_t i = 0; i < sizeof bytes && path[i]; i++) bytes[i] = static_cast<unsigned char>(path[i]);
+    uint64_t key;
+    memcpy(&key, bytes, sizeof key);
+    return key;
 }
+static_assert(sizeof(WebRes::path) == sizeof(uint64_t), "a path fits one 64-bit key");
+
+// The paths of one module, for removal: every process exit removes every module, so comparing
+// each live slot with each route of a module would cost the square of the route count.
+class PathSet {
+  public:
+    static constexpr int kCapacity = 2 * kRouteSlots;  // at most half full
+
+    PathSet(const WebRes *routes, int count) : used_() {
+        for (int i = 0; i < count; i++) add(path_key(routes[i].path));
+    }
+    bool contains(uint64_t key) const {
+        for (unsigned at = home(key);; at = (at + 1) % kCapacity) {
+            if (!used_[at]) return false;
+            if (keys_[at] == key) return true;
+        }
+    }
+
+  private:
+    static unsigned home(uint64_t key) { return static_cast<unsigned>((key * 0x9E3779B97F4A7C15ULL) >> 53) % kCapacity; }
+    void add(uint64_t key) {
+        unsigned at = home(key);
+        while (used_[at] && keys_[at] != key) at = (at + 1) % kCapacity;
+        used_[at] = true;
+        keys_[at] = key;
+    }
+    uint64_t keys_[kCapacity];
+    bool used_[kCapacity];
+};
 
 }  // namespace
 
@@ -60,16 +90,18 @@ int WebResRegister(const WebRes *routes, int count) {
 
 int WebResUnregister(const WebRes *routes, int count) {
     if (!routes || count < 1) return -1;
+    // More routes than slots hold more than one of some path; the set holds each path once.
+    if (count > kRouteSlots) {
+        for (int first = 0; first < count; first += kRouteSlots)
+            WebResUnregister(routes + first, count - first < kRouteSlots ? count - first : kRouteSlots);
+        return 0;
+    }
+    const PathSet module(routes, count);
     for (int slot = 0; slot < kRouteSlots; slot++) {
-        if (!g_in_use[slot]) continue;
-        for (int i = 0; i < count; i++) {
-            if (same_path(g_slots[slot].path, routes[i].path)) {
-                memset(&g_slots[slot], 0, sizeof g_slots[slot]);
-                g_in_use[slot] = 0;
-                g_live_count--;
-                break;
-            }
-        }
+        if (!g_in_use[slot] || !module.contains(path_key(g_slots[slot].path))) continue;
+        memset(&g_slots[slot], 0, sizeof g_slots[slot]);
+        g_in_use[slot] = 0;
+        g_live_count--;
     }
     return 0;
 }

@@ -1,9 +1,8 @@
-// Configuration database library: table registry, cached connections, schema creation and
-// upgrade, and transactions.
-#include <errno.h>
+// Configuration database library: table registry, cached connections, the fixed schema of the
+// settings files, factory rows, and transactions.
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -16,10 +15,14 @@
 
 namespace {
 
-const QvdbTable *g_tables = nullptr;  // constant-initialised: safe to use from any constructor
+// The registry runs in registration order, so the first registration of a name is the first
+// match. Both pointers are constant-initialised: any static constructor may register.
+const QvdbTable *g_tables = nullptr;
+const QvdbTable **g_tables_end = &g_tables;
 int g_schema_upgrades = 0;
 constexpr int kBusyTimeoutMs = 10000;
 constexpr int kCheckpointWaitMs = 200;
+constexpr size_t kMaxColumnLength = 100;
 
 // Connections are per process (a forked child opens its own) and shared by its threads; the
 // handles are opened serialised, so the reply thread may use them too.
@@ -44,152 +47,68 @@ bool file_of(const char *db, QvdbFile *file) {
 }
 
 // Is this the first registration of its name? Later duplicates are skipped everywhere.
-bool first_of_name(const QvdbTable *table) {
-    return qvdb_find_table(table->name) == table;
-}
+bool first_of_name(const QvdbTable *table) { return qvdb_find_table(table->name) == table; }
 
-// ----- shared tables -----
+// ----- the fixed schema -----
 
-// Every named table of these shapes lives in one physical table keyed by its name.
-struct SharedTable {
-    const QvdbShape *shape;
-    const char *physical;
-};
-const SharedTable kSharedTables[] = {
-    {&kQvdbScheduleShape, "schedules"},
-    {&kQvdbWhiteLedShape, "white_led_targets"},
-    {&kQvdbWarningLightShape, "warning_light_targets"},
-    {&kQvdbHttpTargetShape, "http_targets"},
-};
-
-bool is_shared(const QvdbTable &table) { return qvdb_shared_table(*table.shape) != nullptr; }
-
-// ----- checksum of the declarations: the schema version -----
-
-uint32_t fnv(uint32_t hash, const void *data, size_t length) {
-    const unsigned char *bytes = static_cast<const unsigned char *>(data);
-    for (size_t i = 0; i < length; i++) hash = (hash ^ bytes[i]) * 16777619u;
-    return hash;
-}
-uint32_t fnv_text(uint32_t hash, const char *text) { return fnv(hash, text ? text : "", strlen(text ? text : "") + 1); }
-uint32_t fnv_int(uint32_t hash, int64_t value) { return fnv(hash, &value, sizeof value); }
-
-uint32_t table_checksum(const char *name, const QvdbShape &shape) {
-    uint32_t hash = fnv_text(2166136261u, name);
-    hash = fnv_int(hash, static_cast<int>(shape.layout));
-    hash = fnv_text(hash, shape.key_column);
-    hash = fnv_text(hash, shape.extra_column);
-    hash = fnv_int(hash, shape.factory_rows);
-    hash = fnv_int(hash, shape.extra_limit);
-    hash = fnv_int(hash, shape.factory_fill != nullptr);
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        hash = fnv_text(hash, shape.fields[i].column);
-        hash = fnv_int(hash, static_cast<int>(shape.fields[i].type));
-    }
-    return hash;
-}
-
-// Files written before the named tables were gathered into shared tables have another version
-// whatever their tables, so they are always upgraded (and their per-name tables moved over).
-constexpr const char *kStorageLayout = "shared named tables, without rowid";
-
-// ----- schema text -----
-
-// Identifiers appear bare in the schema unless they are SQL keywords.
-std::string ddl_name(const char *name) {
-    if (sqlite3_keyword_check(name, static_cast<int>(strlen(name)))) return qvdb_quote(name);
-    return name;
-}
-
-const char *sql_type(QvdbType type) {
-    return type == QvdbType::Text ? "TEXT" : type == QvdbType::Double ? "REAL" : "INTEGER";
-}
-
-// A literal zero value of the column type.
-const char *zero_value(QvdbType type) { return type == QvdbType::Text ? "''" : "0"; }
-
-bool is_key_column(const std::vector<const char *> &key, const char *column) {
-    for (const char *name : key)
-        if (strcmp(name, column) == 0) return true;
-    return false;
-}
-
-struct ColumnInfo {
+// Every file holds these tables, whatever record kinds the program declares; the parameters
+// only the settings file. The key leads with the kind, so a kind's rows sit together.
+struct FixedTable {
     const char *name;
-    QvdbType type;
+    const char *sql;
+    bool settings_only;
+};
+const FixedTable kFixedTables[] = {
+    {"records",
+     "CREATE TABLE records (\n"
+     "  kind TEXT,\n"
+     "  extra INTEGER,\n"
+     "  id INTEGER,\n"
+     "  doc TEXT,\n"
+     "  PRIMARY KEY (kind, extra, id)\n"
+     ") WITHOUT ROWID",
+     false},
+    {"params",
+     "CREATE TABLE params (\n"
+     "  \"key\" TEXT PRIMARY KEY,\n"
+     "  value TEXT\n"
+     ") WITHOUT ROWID",
+     true},
 };
 
-// Every column of a table in schema order, and its primary key.
-void table_columns(const QvdbShape &shape, std::vector<ColumnInfo> &columns, std::vector<const char *> &key) {
-    if (qvdb_shared_table(shape)) {
-        columns.push_back({"name", QvdbType::Text});
-        key.push_back("name");
-    }
-    if (shape.extra_column) {
-        columns.push_back({shape.extra_column, QvdbType::Int32});
-        key.push_back(shape.extra_column);
-    }
-    if (shape.layout == QvdbLayout::Schedule) {
-        columns.insert(columns.end(), {{"channel", QvdbType::Int32},
-                                       {"day", QvdbType::Int32},
-                                       {"slot", QvdbType::Int32},
-                                       {"start_time", QvdbType::Text},
-                                       {"end_time", QvdbType::Text},
-                                       {"action_type", QvdbType::Int32},
-                                       {"day_flag", QvdbType::Int32}});
-        key.insert(key.end(), {"channel", "day", "slot"});
-        return;
-    }
-    if (shape.layout == QvdbLayout::List) {
-        columns.push_back({shape.key_column, QvdbType::Int32});
-        columns.push_back({"slot", QvdbType::Int32});
-        key.push_back(shape.key_column);
-        key.push_back("slot");
-    } else {
-        key.push_back(shape.key_column);
-    }
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        const QvdbField &field = shape.fields[i];
-        if (shape.layout == QvdbLayout::List && strcmp(field.column, shape.key_column) == 0) continue;
-        if (field.type == QvdbType::Int32Array) continue;  // child rows
-        columns.push_back({field.column, field.type});
+// Changes whenever the fixed tables change; part of every file's schema stamp.
+constexpr const char *kLayout = "records and params, JSON documents, 1";
+
+// ----- the schema stamp -----
+
+// FNV-1a: a text byte by byte (with its NUL), a number as one step. Every process computes the
+// stamp of each file it opens, so this stays a few instructions per declared kind.
+uint32_t fnv_text(uint32_t hash, const char *text) {
+    for (const unsigned char *byte = reinterpret_cast<const unsigned char *>(text ? text : "");; byte++) {
+        hash = (hash ^ *byte) * 16777619u;
+        if (*byte == 0) return hash;
     }
 }
+uint32_t fnv_number(uint32_t hash, uint32_t value) { return (hash ^ value) * 16777619u; }
+constexpr uint32_t kFnvBasis = 2166136261u;
 
-// CREATE TABLE text as one would write it by hand: a single integer key is the rowid; a
-// composite key is the table's own order (WITHOUT ROWID), so no separate index is kept. Every
-// write names every column, so the columns carry neither defaults nor NOT NULL.
-std::string create_table_sql(const char *name, const std::vector<ColumnInfo> &columns,
-                             const std::vector<const char *> &key) {
-    bool rowid_key = key.size() == 1;
-    for (const ColumnInfo &column : columns)
-        if (strcmp(column.name, key[0]) == 0 && column.type == QvdbType::Text) rowid_key = false;
-    std::string body;
-    for (const ColumnInfo &column : columns) {
-        body += (body.empty() ? "  " : ",\n  ") + ddl_name(column.name) + " " + sql_type(column.type);
-        if (rowid_key && strcmp(column.name, key[0]) == 0) body += " PRIMARY KEY";
-    }
-    if (rowid_key) return "CREATE TABLE " + ddl_name(name) + " (\n" + body + "\n)";
-    body += ",\n  PRIMARY KEY (";
-    for (size_t i = 0; i < key.size(); i++) body += (i ? ", " : "") + ddl_name(key[i]);
-    return "CREATE TABLE " + ddl_name(name) + " (\n" + body + ")\n) WITHOUT ROWID";
+bool has_factory_rows(const QvdbTable &table) {
+    return table.shape->layout == QvdbLayout::Record && table.shape->factory_rows > 0;
 }
 
-std::vector<std::string> existing_columns(QvdbConnection *connection, const char *table) {
-    std::vector<std::string> names;
-    QvdbStatement info(connection, "PRAGMA table_info(" + qvdb_quote(table) + ")");
-    while (info && sqlite3_step(info.get()) == SQLITE_ROW)
-        names.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(info.get(), 1)));
-    return names;
+// What a file must hold for a kind with factory rows. Fields are not part of it: a document
+// takes new fields without a schema change.
+uint32_t factory_checksum(const QvdbTable &table) {
+    const QvdbShape &shape = *table.shape;
+    uint32_t hash = fnv_text(kFnvBasis, table.name);
+    hash = fnv_number(hash, static_cast<uint32_t>(shape.factory_rows));
+    hash = fnv_number(hash, static_cast<uint32_t>(shape.key_limit));
+    hash = fnv_number(hash, static_cast<uint32_t>(shape.extra_column ? shape.extra_limit : 0));
+    return fnv_number(hash, shape.factory_fill != nullptr);
 }
 
-bool has_column(const std::vector<std::string> &present, const char *column) {
-    for (const std::string &name : present)
-        if (strcasecmp(name.c_str(), column) == 0) return true;
-    return false;
-}
+// ----- building a file -----
 
-// The stored CREATE text of a table; false when there is no such table.
 bool stored_sql(QvdbConnection *connection, const char *name, std::string *sql) {
     QvdbStatement select(connection, "SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?");
     if (!select) return false;
@@ -200,115 +119,28 @@ bool stored_sql(QvdbConnection *connection, const char *name, std::string *sql) 
     return true;
 }
 
-// Copies every row of table from into the physical table to: columns the old table has are
-// taken (a NULL as zero), others are zero; with name, the "name" column gets it.
-bool copy_rows(QvdbConnection *connection, const std::string &from, const std::string &to,
-               const std::vector<ColumnInfo> &columns, const char *name) {
-    std::vector<std::string> present = existing_columns(connection, from.c_str());
-    std::string names, values;
-    for (const ColumnInfo &column : columns) {
-        names += (names.empty() ? "" : ", ") + qvdb_quote(column.name);
-        values += values.empty() ? "" : ", ";
-        if (name && strcmp(column.name, "name") == 0) values += "?";
-        else if (has_column(present, column.name))
-            values += "coalesce(" + qvdb_quote(column.name) + ", " + zero_value(column.type) + ")";
-        else values += zero_value(column.type);
-    }
-    QvdbStatement copy(connection, "INSERT OR REPLACE INTO " + to + " (" + names + ") SELECT " + values + " FROM " +
-                                       qvdb_quote(from.c_str()));
-    if (!copy) return false;
-    if (name) sqlite3_bind_text(copy.get(), 1, name, -1, SQLITE_STATIC);
-    return copy.run();
-}
-
-// Creates the physical table. A table of an older layout (other columns, keys or column
-// definitions) is rebuilt in the current one with its rows.
-bool install_table(QvdbConnection *connection, const char *name, const std::vector<ColumnInfo> &columns,
-                   const std::vector<const char *> &key) {
-    std::string wanted = create_table_sql(name, columns, key);
+// Creates a fixed table; a table of another definition under its name is replaced (its rows are
+// not read: no device kept settings in another layout).
+bool install_table(QvdbConnection *connection, const FixedTable &table) {
     std::string stored;
-    if (!stored_sql(connection, name, &stored)) return qvdb_exec(connection, wanted.c_str()) == 0;
-    if (stored == wanted) return true;
-    std::string old = std::string(name) + "__older_layout";
-    return qvdb_exec(connection, ("ALTER TABLE " + qvdb_quote(name) + " RENAME TO " + qvdb_quote(old.c_str())).c_str()) == 0 &&
-           qvdb_exec(connection, wanted.c_str()) == 0 && copy_rows(connection, old, qvdb_quote(name), columns, nullptr) &&
-           qvdb_exec(connection, ("DROP TABLE " + qvdb_quote(old.c_str())).c_str()) == 0;
-}
-
-bool install_shape_table(QvdbConnection *connection, const char *name, const QvdbShape &shape) {
-    std::vector<ColumnInfo> columns;
-    std::vector<const char *> key;
-    table_columns(shape, columns, key);
-    return install_table(connection, name, columns, key);
-}
-
-// The child table of each array field: ([extra,] key, idx, value).
-bool create_child_tables(QvdbConnection *connection, const QvdbTable &table) {
-    const QvdbShape &shape = *table.shape;
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        if (shape.fields[i].type != QvdbType::Int32Array) continue;
-        std::string child = qvdb_child_table(table, shape.fields[i]);
-        std::vector<ColumnInfo> columns;
-        std::vector<const char *> key;
-        if (shape.extra_column) {
-            columns.push_back({shape.extra_column, QvdbType::Int32});
-            key.push_back(shape.extra_column);
-        }
-        columns.insert(columns.end(), {{shape.key_column, QvdbType::Int32},
-                                       {"idx", QvdbType::Int32},
-                                       {"value", QvdbType::Int32}});
-        key.insert(key.end(), {shape.key_column, "idx"});
-        if (!install_table(connection, child.c_str(), columns, key)) return false;
+    if (stored_sql(connection, table.name, &stored)) {
+        if (stored == table.sql) return true;
+        if (qvdb_exec(connection, ("DROP TABLE \"" + std::string(table.name) + "\"").c_str()) != 0) return false;
     }
-    return true;
+    return qvdb_exec(connection, table.sql) == 0;
 }
 
-// Rows of zero values for keys 0 .. factory_rows - 1 (of every second key) that are missing.
+// The factory rows of a kind that are missing (every second key).
 bool insert_factory_rows(QvdbConnection *connection, const QvdbTable &table) {
     const QvdbShape &shape = *table.shape;
-    if (shape.layout != QvdbLayout::Record || shape.factory_rows <= 0) return true;
-    std::vector<ColumnInfo> columns;
-    std::vector<const char *> key;
-    table_columns(shape, columns, key);
-    std::string names, values;
-    for (const ColumnInfo &column : columns) {
-        names += (names.empty() ? "" : ", ") + qvdb_quote(column.name);
-        values += values.empty() ? "" : ", ";
-        values += is_key_column(key, column.name) ? "?" : zero_value(column.type);
-    }
-    QvdbStatement insert(connection, "INSERT OR IGNORE INTO " + qvdb_storage(table) + " (" + names + ") VALUES (" +
-                                         values + ")");
-    if (!insert) return false;
     int extras = shape.extra_column ? shape.extra_limit : 1;
-    for (int extra = 0; extra < extras; extra++) {
-        for (int row = 0; row < shape.factory_rows && row < shape.key_limit; row++) {
-            int index = 1;
-            if (is_shared(table)) sqlite3_bind_text(insert.get(), index++, table.name, -1, SQLITE_STATIC);
-            if (shape.extra_column) sqlite3_bind_int(insert.get(), index++, extra);
-            sqlite3_bind_int(insert.get(), index, row);
-            if (!insert.run()) return false;
-            bool inserted = sqlite3_changes(connection->handle) > 0;
-            if (inserted && !qvdb_store_factory_record(connection, table, row, extra)) return false;
-        }
-    }
+    for (int extra = 0; extra < extras; extra++)
+        for (int key = 0; key < shape.factory_rows && key < shape.key_limit; key++)
+            if (!qvdb_store_factory_record(connection, table, key, extra)) return false;
     return true;
-}
-
-// A file of an older layout keeps a named table of a shared shape under its own name: its rows
-// move into the shared table under that name, and the old table is dropped.
-bool move_old_named_table(QvdbConnection *connection, const QvdbTable &table) {
-    std::string stored;
-    if (!stored_sql(connection, table.name, &stored)) return true;
-    std::vector<ColumnInfo> columns;
-    std::vector<const char *> key;
-    table_columns(*table.shape, columns, key);
-    return copy_rows(connection, table.name, qvdb_storage(table), columns, table.name) &&
-           qvdb_exec(connection, ("DROP TABLE " + qvdb_quote(table.name)).c_str()) == 0;
 }
 
 bool insert_param_defaults(QvdbConnection *connection) {
-    if (connection->file != kQvdbSettings) return true;
-    if (!install_table(connection, "params", {{"key", QvdbType::Text}, {"value", QvdbType::Text}}, {"key"})) return false;
     QvdbStatement insert(connection, "INSERT OR IGNORE INTO params (key, value) VALUES (?, ?)");
     if (!insert) return false;
     int count = 0;
@@ -328,19 +160,15 @@ int read_user_version(QvdbConnection *connection) {
 }
 
 bool build_schema(QvdbConnection *connection) {
-    for (const SharedTable &shared : kSharedTables)
-        if (shared.shape->file == connection->file &&
-            !install_shape_table(connection, shared.physical, *shared.shape))
-            return false;
+    bool settings = connection->file == kQvdbSettings;
+    for (const FixedTable &table : kFixedTables)
+        if ((settings || !table.settings_only) && !install_table(connection, table)) return false;
     for (const QvdbTable *table = g_tables; table; table = table->next) {
-        if (table->shape->file != connection->file || !first_of_name(table)) continue;
+        if (table->shape->file != connection->file) continue;
         if (!qvdb_table_problem(*table).empty()) return false;
-        bool stored = is_shared(*table) ? move_old_named_table(connection, *table)
-                                        : install_shape_table(connection, table->name, *table->shape) &&
-                                              create_child_tables(connection, *table);
-        if (!stored || !insert_factory_rows(connection, *table)) return false;
+        if (has_factory_rows(*table) && first_of_name(table) && !insert_factory_rows(connection, *table)) return false;
     }
-    if (!insert_param_defaults(connection)) return false;
+    if (settings && !insert_param_defaults(connection)) return false;
     std::string pragma = "PRAGMA user_version = " + std::to_string(qvdb_schema_version(connection->file));
     return qvdb_exec(connection, pragma.c_str()) == 0;
 }
@@ -405,52 +233,39 @@ sqlite3 *open_handle(const std::string &path) {
 }  // namespace
 
 QvdbTable::QvdbTable(const char *table_name, const QvdbShape &table_shape)
-    : name(table_name), shape(&table_shape), next(g_tables) {
-    g_tables = this;
+    : name(table_name), shape(&table_shape), next(nullptr) {
+    *g_tables_end = this;
+    g_tables_end = &next;
 }
 
 const QvdbTable *qvdb_first_table() { return g_tables; }
 
 const QvdbTable *qvdb_find_table(const char *name) {
     if (!name) return nullptr;
-    const QvdbTable *found = nullptr;
-    // The list runs newest first; the first registration is the last match.
     for (const QvdbTable *table = g_tables; table; table = table->next)
-        if (strcmp(table->name, name) == 0) found = table;
-    return found;
+        if (table->name[0] == name[0] && strcmp(table->name, name) == 0) return table;
+    return nullptr;
 }
 
 std::string qvdb_table_problem(const QvdbTable &table) {
     const QvdbShape &shape = *table.shape;
     std::string name = table.name ? table.name : "(null)";
     if (!qvdb_valid_identifier(table.name)) return name + ": table name is not an identifier";
-    if (strncmp(table.name, "sqlite_", 7) == 0 || strcmp(table.name, "params") == 0) return name + ": reserved table name";
-    for (const SharedTable &shared : kSharedTables)
-        if (strcasecmp(table.name, shared.physical) == 0) return name + ": reserved table name";
     const QvdbTable *first = qvdb_find_table(table.name);
     if (first && first->shape != table.shape) return name + ": registered twice with different shapes";
-    if (!qvdb_valid_identifier(shape.key_column)) return name + ": key column is not an identifier";
+    if (shape.layout != QvdbLayout::Schedule && !qvdb_valid_identifier(shape.key_column))
+        return name + ": key column is not an identifier";
     if (shape.extra_column && !qvdb_valid_identifier(shape.extra_column)) return name + ": bad second key column";
     if (shape.key_limit <= 0 || (shape.extra_column && shape.extra_limit <= 0)) return name + ": empty key range";
     if (shape.layout == QvdbLayout::List && shape.slot_limit <= 0) return name + ": list without entries";
-    std::vector<ColumnInfo> columns;
-    std::vector<const char *> key;
-    table_columns(shape, columns, key);
     for (uint32_t i = 0; i < shape.field_count; i++) {
         const QvdbField &field = shape.fields[i];
-        if (!qvdb_valid_identifier(field.column)) return name + ": column name is not an identifier";
+        if (!qvdb_valid_identifier(field.column) || strlen(field.column) > kMaxColumnLength)
+            return name + ": column name is not an identifier";
         if (field.offset + field.size > shape.size) return name + "." + field.column + ": outside the record";
-        if (field.type == QvdbType::Int32Array) {
-            if (shape.layout != QvdbLayout::Record) return name + "." + field.column + ": arrays only in records";
-            if (qvdb_shared_table(shape)) return name + "." + field.column + ": no arrays in a shared table";
-            const QvdbTable *clash = qvdb_find_table(qvdb_child_table(table, field).c_str());
-            if (clash) return name + "." + field.column + ": child table name is taken";
-            columns.push_back({field.column, field.type});
-        }
+        for (uint32_t j = 0; j < i; j++)
+            if (strcasecmp(shape.fields[j].column, field.column) == 0) return name + ": column " + field.column + " twice";
     }
-    for (size_t i = 0; i < columns.size(); i++)
-        for (size_t j = i + 1; j < columns.size(); j++)
-            if (strcasecmp(columns[i].name, columns[j].name) == 0) return name + ": column " + columns[i].name + " twice";
     if (shape.layout != QvdbLayout::Schedule) {
         const QvdbField *key_field = qvdb_find_field(shape, shape.key_column);
         if (!key_field || key_field->type != QvdbType::Int32) return name + ": key column is not an int32_t field";
@@ -460,43 +275,19 @@ std::string qvdb_table_problem(const QvdbTable &table) {
 
 const QvdbShape kQvdbScheduleShape = qvdb_schedule_shape();
 
-const char *qvdb_shared_table(const QvdbShape &shape) {
-    for (const SharedTable &shared : kSharedTables)
-        if (shared.shape == &shape) return shared.physical;
-    // Every plain weekly schedule of the settings file has the same rows, whichever shape
-    // object declares it.
-    if (shape.layout == QvdbLayout::Schedule && !shape.extra_column && shape.file == kQvdbScheduleShape.file)
-        return kSharedTables[0].physical;
-    return nullptr;
-}
-
-std::string qvdb_storage(const QvdbTable &table) {
-    const char *shared = qvdb_shared_table(*table.shape);
-    return qvdb_quote(shared ? shared : table.name);
-}
-
-// A checksum of the physical tables of the file: the tables of their own name and the shared
-// tables (a further name in a shared table changes nothing in the file).
+// A checksum of what the declarations require of a file: the fixed tables, the factory rows of
+// every kind that has them, and the factory parameters. Summed, so registration order does not
+// matter.
 int qvdb_schema_version(QvdbFile file) {
     static int versions[3] = {0, 0, 0};
     if (versions[file]) return versions[file];
-    uint32_t sum = fnv_text(2166136261u, kStorageLayout);
-    for (const SharedTable &shared : kSharedTables)
-        if (shared.shape->file == file) sum += table_checksum(shared.physical, *shared.shape);
-    // Names of a shared shape do not count, so only the few tables of their own name are
-    // checked for repeated registrations.
-    std::vector<const QvdbTable *> own;
+    uint32_t sum = fnv_text(kFnvBasis, kLayout);
     for (const QvdbTable *table = g_tables; table; table = table->next)
-        if (table->shape->file == file && !is_shared(*table)) own.push_back(table);
-    for (size_t i = 0; i < own.size(); i++) {
-        bool repeated = false;
-        for (size_t j = i + 1; j < own.size() && !repeated; j++) repeated = strcmp(own[i]->name, own[j]->name) == 0;
-        if (!repeated) sum += table_checksum(own[i]->name, *own[i]->shape);
-    }
+        if (table->shape->file == file && has_factory_rows(*table)) sum += factory_checksum(*table);
     if (file == kQvdbSettings) {
         int count = 0;
         const QvdbParamDefault *defaults = qvdb_param_defaults(&count);
-        for (int i = 0; i < count; i++) sum += fnv_text(fnv_text(2166136261u, defaults[i].key), defaults[i].value);
+        for (int i = 0; i < count; i++) sum += fnv_text(fnv_text(kFnvBasis, defaults[i].key), defaults[i].value);
     }
     int version = static_cast<int>(sum & 0x7fffffffu);
     versions[file] = version ? version : 1;
@@ -526,7 +317,7 @@ QvdbConnection *qvdb_open(const char *db) {
     sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     static const bool close_at_exit_registered = atexit(release_at_exit) == 0;
     (void)close_at_exit_registered;
-    QvdbConnection *connection = new QvdbConnection{real, file, handle, 0, false, false, {}, {}};
+    QvdbConnection *connection = new QvdbConnection{real, file, handle, 0, false, false, false, {}, {}};
     if (!ensure_schema(connection)) {
         qvdb_finalize_idle(connection);
         sqlite3_close(handle);
@@ -607,12 +398,6 @@ void qvdb_finalize_idle(QvdbConnection *connection) {
     connection->idle_statements.clear();
 }
 
-std::string qvdb_child_table(const QvdbTable &table, const QvdbField &field) {
-    return std::string(table.name) + "_" + field.column;
-}
-
-std::string qvdb_quote(const char *identifier) { return std::string("\"") + identifier + "\""; }
-
 bool qvdb_valid_identifier(const char *name) {
     if (!name || !*name || (*name >= '0' && *name <= '9')) return false;
     for (const char *p = name; *p; p++) {
@@ -662,39 +447,15 @@ void qvdb_set_field_int(const QvdbField &field, void *record, int64_t value) {
     }
 }
 
-void qvdb_bind_field(sqlite3_stmt *statement, int index, const QvdbField &field, const void *record) {
-    if (field.type == QvdbType::Double) {
-        double value;
-        memcpy(&value, static_cast<const char *>(record) + field.offset, sizeof value);
-        sqlite3_bind_double(statement, index, value);
-    } else if (field.type == QvdbType::Text) {
-        const char *text = static_cast<const char *>(record) + field.offset;
-        sqlite3_bind_text(statement, index, text, static_cast<int>(strnlen(text, field.size)), SQLITE_TRANSIENT);
-    } else {
-        sqlite3_bind_int64(statement, index, qvdb_field_int(field, record));
-    }
-}
-
-void qvdb_load_field(sqlite3_stmt *statement, int index, const QvdbField &field, void *record) {
-    if (field.type == QvdbType::Double) {
-        double value = sqlite3_column_double(statement, index);
-        memcpy(static_cast<char *>(record) + field.offset, &value, sizeof value);
-    } else if (field.type == QvdbType::Text) {
-        char *text = static_cast<char *>(record) + field.offset;
-        memset(text, 0, field.size);
-        const unsigned char *value = sqlite3_column_text(statement, index);
-        size_t length = static_cast<size_t>(sqlite3_column_bytes(statement, index));
-        if (value && field.size > 0) memcpy(text, value, length < field.size - 1 ? length : field.size - 1);
-    } else {
-        qvdb_set_field_int(field, record, sqlite3_column_int64(statement, index));
-    }
-}
-
 // ----- transactions -----
 
 DbTransaction::DbTransaction(const char *db) : connection_(qvdb_open(db)), done_(false) {
     if (!connection_) return;
     if (connection_->depth == 0) {
+        // A change is on disk before the caller is told it succeeded, whatever the library's
+        // compiled default.
+        if (!connection_->synchronous_full && qvdb_exec(connection_, "PRAGMA synchronous = FULL") == 0)
+            connection_->synchronous_full = true;
         if (qvdb_exec(connection_, "BEGIN IMMEDIATE") != 0) {
             connection_ = nullptr;
             return;

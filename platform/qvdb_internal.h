@@ -1,5 +1,5 @@
-// Inside the configuration database library: cached connections, statements and the mapping
-// between fields and SQL values.
+// Inside the configuration database library: cached connections, statements, the fixed tables
+// every file holds, and the JSON documents records are stored as.
 #ifndef NVR_PLATFORM_QVDB_INTERNAL_H
 #define NVR_PLATFORM_QVDB_INTERNAL_H
 
@@ -17,9 +17,10 @@ struct QvdbConnection {
     sqlite3 *handle;
     int depth;    // open DbTransaction scopes
     bool failed;  // something inside the open transaction failed
-    bool wrote;   // this process committed a change (it checkpoints the WAL when it closes)
-    // Prepared statements not in use, by SQL text: a statement a process runs again (a loop of
-    // reads, the same table in several sub-settings) is prepared once.
+    bool wrote;   // this process committed a change
+    bool synchronous_full;  // set before the first transaction
+    // Prepared statements not in use, by SQL text. The statements are few (the tables are fixed
+    // and the kind is a bound value), so a process prepares each at most once.
     std::mutex idle_lock;
     std::unordered_map<std::string, sqlite3_stmt *> idle_statements;
 };
@@ -53,15 +54,13 @@ class QvdbStatement {
 // Finalizes the idle statements of a connection (before it is closed).
 void qvdb_finalize_idle(QvdbConnection *connection);
 
-// The physical table that holds every named table of a shared shape (weekly schedules, white-LED
-// and warning-light target lists, HTTP targets), told apart by its "name" column; null for a
-// shape whose tables are stored under their own names.
-const char *qvdb_shared_table(const QvdbShape &shape);
-// The physical table of a registered table, quoted.
-std::string qvdb_storage(const QvdbTable &table);
+// Every file holds one table "records" (kind, extra, id, doc), where kind is the registered
+// table name, extra the second key (0 for kinds without one), id the key (channel, id or list
+// owner) and doc a JSON object: a record's fields keyed by column name; a list as
+// {"entries":[{fields}, ...]} (the owner field left out); a weekly schedule as
+// {"day_flags":[8 numbers],"periods":[[day, slot, start, end, action], ...]} with the periods
+// in use. The settings file also holds the parameters.
 
-// "name" quoted as an SQL identifier.
-std::string qvdb_quote(const char *identifier);
 // True for names made of letters, digits and '_' that do not start with a digit.
 bool qvdb_valid_identifier(const char *name);
 // What is wrong with a table declaration ("" when nothing). A file whose tables are not all
@@ -69,16 +68,25 @@ bool qvdb_valid_identifier(const char *name);
 std::string qvdb_table_problem(const QvdbTable &table);
 // The field of a shape by column name, or null.
 const QvdbField *qvdb_find_field(const QvdbShape &shape, const char *column);
-// Name of the child table of an array field: TABLE_COLUMN.
-std::string qvdb_child_table(const QvdbTable &table, const QvdbField &field);
 // The integer value of an integer field of a record.
 int64_t qvdb_field_int(const QvdbField &field, const void *record);
 void qvdb_set_field_int(const QvdbField &field, void *record, int64_t value);
-// Binds the field's value of the record to parameter index (1-based).
-void qvdb_bind_field(sqlite3_stmt *statement, int index, const QvdbField &field, const void *record);
-// Replaces the row of key (and second key) with the shape's factory record (factory_fill).
+// Stores the shape's factory record of key (and second key) unless a record is stored there.
 bool qvdb_store_factory_record(QvdbConnection *connection, const QvdbTable &table, int key, int extra);
-// Copies result column index into the record's field (texts cut to the field, NUL-filled).
-void qvdb_load_field(sqlite3_stmt *statement, int index, const QvdbField &field, void *record);
+
+// Appends the JSON document of a record or list entry: every field but skip, in declaration
+// order; texts cut at their field, int32_t arrays as arrays of every element.
+void qvdb_document_write(const QvdbShape &shape, const void *record, const QvdbField *skip, std::string &out);
+// Appends the document of count list entries, and of a weekly schedule.
+void qvdb_list_document_write(const QvdbShape &shape, const void *entries, int count, std::string &out);
+void qvdb_schedule_document_write(const WeeklySchedule &schedule, std::string &out);
+// Fill a record, at most capacity list entries (*count gets their number) or a schedule from a
+// document (text NUL-terminated at length). The destination is expected zeroed: keys this build
+// does not declare are passed over, fields the document lacks stay zero. False for text that is
+// not such a JSON object.
+bool qvdb_document_read(const QvdbShape &shape, const char *text, size_t length, void *record);
+bool qvdb_list_document_read(const QvdbShape &shape, const char *text, size_t length, void *entries, int capacity,
+                             int *count);
+bool qvdb_schedule_document_read(const char *text, size_t length, WeeklySchedule *schedule);
 
 #endif

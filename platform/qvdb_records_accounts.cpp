@@ -114,11 +114,11 @@ int write_alarm_audio_file(const char *db, const AlarmAudioFile *record) {
 }
 
 int get_audio_file_id_mask() {
+    AlarmAudioFile files[kQvdbAudioFiles];
+    int count = 0;
+    if (qvdb_read_records(QVDB_PATH, kAudioFileTable, files, kQvdbAudioFiles, &count) != 0) return 0;
     int mask = 0;
-    for (int id = 0; id < kQvdbAudioFiles; id++) {
-        AlarmAudioFile file;
-        memset(&file, 0, sizeof file);
-        if (read_alarm_audio_file(QVDB_PATH, &file, id) == 0 && file.enable == 1) mask |= 1 << id;
-    }
+    for (int i = 0; i < count; i++)
+        if (files[i].enable == 1 && files[i].id >= 0 && files[i].id < kQvdbAudioFiles) mask |= 1 << files[i].id;
     return mask;
 }

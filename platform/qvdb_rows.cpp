@@ -1,5 +1,6 @@
-// Configuration database library: generic record, list and schedule rows built from the
-// registered field tables (the SQL text is generated; values are always bound).
+// Configuration database library: records, lists and schedules of every declared kind, each one
+// row of the records table (the kind and keys are bound values; the SQL texts are the same for
+// every kind).
 #include <string.h>
 
 #include <string>
@@ -8,6 +9,26 @@
 #include "platform/qvdb_internal.h"
 
 namespace {
+
+// A doc is merged into the stored one, so keys this build does not declare (written by a newer
+// one) survive a read-modify-write; arrays (a list's entries, a schedule's periods) are replaced
+// whole. A stored doc that is no JSON object is replaced.
+const char kUpsertRecord[] =
+    "INSERT INTO records (kind, extra, id, doc) VALUES (?1, ?2, ?3, ?4) ON CONFLICT (kind, extra, id) DO UPDATE "
+    "SET doc = CASE WHEN json_valid(doc) THEN json_patch(doc, excluded.doc) ELSE excluded.doc END";
+const char kInsertFactoryRecord[] = "INSERT OR IGNORE INTO records (kind, extra, id, doc) VALUES (?1, ?2, ?3, ?4)";
+const char kSelectRecord[] = "SELECT doc FROM records WHERE kind = ?1 AND extra = ?2 AND id = ?3";
+const char kSelectRecords[] = "SELECT id, doc FROM records WHERE kind = ?1 AND extra = ?2 ORDER BY id LIMIT ?3";
+// Lookups over every second key of a kind; ?2 is a JSON path of an integer field ("$.enable").
+const char kSelectByText[] =
+    "SELECT id, doc FROM records WHERE kind = ?1 AND (?2 IS NULL OR json_extract(doc, ?2) <> 0) AND "
+    "json_extract(doc, ?3) = ?4 ORDER BY id LIMIT 1";
+const char kSelectByPrefix[] =
+    "SELECT id, doc FROM records WHERE kind = ?1 AND (?2 IS NULL OR json_extract(doc, ?2) <> 0) AND "
+    "substr(json_extract(doc, ?3), 1, ?5) = substr(?4, 1, ?5) ORDER BY id LIMIT 1";
+const char kCountInUse[] = "SELECT count(*) FROM records WHERE kind = ?1 AND (?2 IS NULL OR json_extract(doc, ?2) <> 0)";
+const char kKeysInUse[] = "SELECT id FROM records WHERE kind = ?1 AND (?2 IS NULL OR json_extract(doc, ?2) <> 0) ORDER BY id";
+const char kSetInteger[] = "UPDATE records SET doc = json_set(doc, ?2, ?3) WHERE kind = ?1 AND id = ?4";
 
 // The connection of db when the table lives in that file and has the expected layout.
 QvdbConnection *open_for(const char *db, const QvdbTable &table, QvdbLayout layout) {
@@ -22,268 +43,131 @@ bool key_in_range(const QvdbShape &shape, int key, int extra) {
     return !shape.extra_column || (extra >= 0 && extra < shape.extra_limit);
 }
 
-bool is_key_field(const QvdbShape &shape, const QvdbField &field) {
-    return strcmp(field.column, shape.key_column) == 0;
+const QvdbField *key_field(const QvdbShape &shape) { return qvdb_find_field(shape, shape.key_column); }
+
+// Binds kind, second key and key to ?1, ?2, ?3. A kind without a second key has 0 there,
+// whatever the caller passed.
+void bind_keys(sqlite3_stmt *statement, const QvdbTable &table, int extra, int key) {
+    sqlite3_bind_text(statement, 1, table.name, -1, SQLITE_STATIC);
+    sqlite3_bind_int(statement, 2, table.shape->extra_column ? extra : 0);
+    sqlite3_bind_int(statement, 3, key);
 }
 
-bool is_array(const QvdbField &field) { return field.type == QvdbType::Int32Array; }
+std::string json_path(const char *column) { return std::string("$.") + column; }
 
-// Fields held in columns of the table itself: arrays have child rows, and lists keep the
-// owner field as their key.
-bool in_row(const QvdbShape &shape, const QvdbField &field) {
-    return !is_array(field) && !(shape.layout == QvdbLayout::List && is_key_field(shape, field));
+// An integer field of the shape (not an array), or null.
+const QvdbField *integer_field(const QvdbShape &shape, const char *column) {
+    const QvdbField *field = qvdb_find_field(shape, column);
+    if (!field || field->type == QvdbType::Text || field->type == QvdbType::Double || field->type == QvdbType::Int32Array)
+        return nullptr;
+    return field;
 }
 
-// "a", "b", "c" of the fields held in the row.
-std::string field_list(const QvdbShape &shape) {
-    std::string list;
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        if (!in_row(shape, shape.fields[i])) continue;
-        list += (list.empty() ? "" : ", ") + qvdb_quote(shape.fields[i].column);
-    }
-    return list;
+// Binds the path of the optional in-use column to ?2 (NULL: every row counts).
+void bind_in_use(sqlite3_stmt *statement, const std::string &path) {
+    if (path.empty()) sqlite3_bind_null(statement, 2);
+    else sqlite3_bind_text(statement, 2, path.c_str(), -1, SQLITE_TRANSIENT);
 }
 
-bool shared(const QvdbTable &table) { return qvdb_shared_table(*table.shape) != nullptr; }
-
-// The columns that come before the key: the name of a table in a shared table, the second key.
-// "name, extra, " with its values "?, ?, " (empty when there are none).
-std::string scope_columns(const QvdbTable &table) {
-    std::string columns = shared(table) ? "\"name\", " : "";
-    if (table.shape->extra_column) columns += qvdb_quote(table.shape->extra_column) + ", ";
-    return columns;
-}
-std::string scope_values(const QvdbTable &table) {
-    return std::string(shared(table) ? "?, " : "") + (table.shape->extra_column ? "?, " : "");
-}
-
-// "WHERE name = ? AND extra = ? AND key = ?" (each part when it applies).
-std::string key_condition(const QvdbTable &table, bool with_key) {
-    const QvdbShape &shape = *table.shape;
-    std::string condition = shared(table) ? "\"name\" = ?" : "";
-    if (shape.extra_column) condition += (condition.empty() ? "" : " AND ") + qvdb_quote(shape.extra_column) + " = ?";
-    if (with_key) condition += (condition.empty() ? "" : " AND ") + qvdb_quote(shape.key_column) + " = ?";
-    return condition.empty() ? "" : " WHERE " + condition;
-}
-
-// "name = :table AND " for a table in a shared table (bound by bind_name), else "".
-std::string name_condition(const QvdbTable &table) { return shared(table) ? "\"name\" = :table AND " : ""; }
-void bind_name(sqlite3_stmt *statement, const QvdbTable &table) {
-    int index = sqlite3_bind_parameter_index(statement, ":table");
-    if (index > 0) sqlite3_bind_text(statement, index, table.name, -1, SQLITE_STATIC);
-}
-
-// Binds name, extra and key (those that apply) from index 1; returns the next index.
-int bind_keys(sqlite3_stmt *statement, const QvdbTable &table, int key, int extra, bool with_key) {
-    int index = 1;
-    if (shared(table)) sqlite3_bind_text(statement, index++, table.name, -1, SQLITE_STATIC);
-    if (table.shape->extra_column) sqlite3_bind_int(statement, index++, extra);
-    if (with_key) sqlite3_bind_int(statement, index++, key);
-    return index;
-}
-
-int record_key(const QvdbShape &shape, const void *record) {
-    const QvdbField *key = qvdb_find_field(shape, shape.key_column);
-    return key ? static_cast<int>(qvdb_field_int(*key, record)) : -1;
-}
-
-bool load_arrays(QvdbConnection *connection, const QvdbTable &table, void *record, int extra) {
-    const QvdbShape &shape = *table.shape;
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        const QvdbField &field = shape.fields[i];
-        if (!is_array(field)) continue;
-        QvdbStatement select(connection, "SELECT idx, value FROM " + qvdb_quote(qvdb_child_table(table, field).c_str()) +
-                                             key_condition(table, true));
-        if (!select) return false;
-        bind_keys(select.get(), table, record_key(shape, record), extra, true);
-        int32_t *values = reinterpret_cast<int32_t *>(static_cast<char *>(record) + field.offset);
-        int64_t length = field.size / sizeof(int32_t);
-        while (sqlite3_step(select.get()) == SQLITE_ROW) {
-            int64_t index = sqlite3_column_int64(select.get(), 0);
-            if (index >= 0 && index < length) values[index] = static_cast<int32_t>(sqlite3_column_int64(select.get(), 1));
-        }
-    }
-    return true;
-}
-
-bool store_arrays(QvdbConnection *connection, const QvdbTable &table, const void *record, int extra) {
-    const QvdbShape &shape = *table.shape;
-    int key = record_key(shape, record);
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        const QvdbField &field = shape.fields[i];
-        if (!is_array(field)) continue;
-        std::string child = qvdb_quote(qvdb_child_table(table, field).c_str());
-        QvdbStatement erase(connection, "DELETE FROM " + child + key_condition(table, true));
-        QvdbStatement insert(connection, "INSERT INTO " + child + " (" + scope_columns(table) +
-                                             qvdb_quote(shape.key_column) + ", idx, value) VALUES (" +
-                                             scope_values(table) + "?, ?, ?)");
-        if (!erase || !insert) return false;
-        bind_keys(erase.get(), table, key, extra, true);
-        if (!erase.run()) return false;
-        const int32_t *values = reinterpret_cast<const int32_t *>(static_cast<const char *>(record) + field.offset);
-        for (uint32_t index = 0; index < field.size / sizeof(int32_t); index++) {
-            if (values[index] == 0) continue;
-            int next = bind_keys(insert.get(), table, key, extra, true);
-            sqlite3_bind_int(insert.get(), next++, static_cast<int>(index));
-            sqlite3_bind_int(insert.get(), next, values[index]);
-            if (!insert.run()) return false;
-        }
-    }
-    return true;
-}
-
-bool load_record(QvdbConnection *connection, const QvdbTable &table, sqlite3_stmt *statement, void *record,
-                 int extra) {
-    const QvdbShape &shape = *table.shape;
+// Loads the record of the current row (doc in column doc_column) under key; false when the doc
+// is damaged (the record is then zeros).
+bool load_record(const QvdbShape &shape, sqlite3_stmt *statement, int doc_column, int key, void *record) {
     memset(record, 0, shape.size);
-    int column = 0;
-    for (uint32_t i = 0; i < shape.field_count; i++)
-        if (in_row(shape, shape.fields[i])) qvdb_load_field(statement, column++, shape.fields[i], record);
-    return load_arrays(connection, table, record, extra);
-}
-
-std::string select_record_sql(const QvdbTable &table) {
-    return "SELECT " + field_list(*table.shape) + " FROM " + qvdb_storage(table);
-}
-
-// INSERT OR REPLACE of a whole record (name and extra first).
-std::string replace_record_sql(const QvdbTable &table) {
-    const QvdbShape &shape = *table.shape;
-    std::string columns = scope_columns(table);
-    std::string values = scope_values(table);
-    columns += field_list(shape);
-    bool first = true;
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        if (!in_row(shape, shape.fields[i])) continue;
-        values += first ? "?" : ", ?";
-        first = false;
+    const char *doc = reinterpret_cast<const char *>(sqlite3_column_text(statement, doc_column));
+    size_t length = static_cast<size_t>(sqlite3_column_bytes(statement, doc_column));
+    if (!qvdb_document_read(shape, doc, length, record)) {
+        memset(record, 0, shape.size);
+        return false;
     }
-    return "INSERT OR REPLACE INTO " + qvdb_storage(table) + " (" + columns + ") VALUES (" + values + ")";
+    qvdb_set_field_int(*key_field(shape), record, key);
+    return true;
 }
 
-bool replace_record(QvdbConnection *connection, const QvdbTable &table, QvdbStatement &insert, const void *record,
-                    int extra) {
-    const QvdbShape &shape = *table.shape;
-    int index = bind_keys(insert.get(), table, 0, extra, false);
-    for (uint32_t i = 0; i < shape.field_count; i++)
-        if (in_row(shape, shape.fields[i])) qvdb_bind_field(insert.get(), index++, shape.fields[i], record);
-    return insert.run() && store_arrays(connection, table, record, extra);
+// Stores a document under key with the statement's SQL (upsert or factory insert).
+bool store_doc(QvdbStatement &insert, const QvdbTable &table, const std::string &doc, int key, int extra) {
+    bind_keys(insert.get(), table, extra, key);
+    sqlite3_bind_text(insert.get(), 4, doc.data(), static_cast<int>(doc.size()), SQLITE_STATIC);
+    return insert.run();
 }
 
-// Stores record under each key of mask (below limit), with its key field replaced.
+bool store_record(QvdbStatement &insert, const QvdbTable &table, const void *record, int key, int extra) {
+    std::string doc;
+    qvdb_document_write(*table.shape, record, nullptr, doc);
+    return store_doc(insert, table, doc, key, extra);
+}
+
+// The stored document of key into a statement stepped to its row; false when there is none.
+bool select_doc(QvdbStatement &select, const QvdbTable &table, int key, int extra) {
+    if (!select) return false;
+    bind_keys(select.get(), table, extra, key);
+    return sqlite3_step(select.get()) == SQLITE_ROW;
+}
+const char *doc_text(QvdbStatement &select) { return reinterpret_cast<const char *>(sqlite3_column_text(select.get(), 0)); }
+size_t doc_length(QvdbStatement &select) { return static_cast<size_t>(sqlite3_column_bytes(select.get(), 0)); }
+
+// The keys of mask below the limit (and below 64).
+std::vector<int> keys_of(uint64_t mask, int limit) {
+    std::vector<int> keys;
+    for (int key = 0; key < 64 && key < limit; key++)
+        if (mask & (1ULL << key)) keys.push_back(key);
+    return keys;
+}
+
+// Stores one document under each of the keys, in one transaction.
+int store_doc_under(const char *db, QvdbConnection *connection, const QvdbTable &table, const std::string &doc,
+                    const std::vector<int> &keys, int extra) {
+    DbTransaction transaction(db);
+    QvdbStatement insert(connection, kUpsertRecord);
+    if (!transaction.ok() || !insert) return -1;
+    for (int key : keys)
+        if (!store_doc(insert, table, doc, key, extra)) transaction.fail();
+    return transaction.commit();
+}
+
+// Stores records[key] under each key of mask (below count and the key limit), its key field set
+// to that key.
 int store_record_for_keys(const char *db, const QvdbTable &table, const void *const *records, int count,
                           uint64_t mask, int extra) {
     const QvdbShape &shape = *table.shape;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
-    const QvdbField *key_field = qvdb_find_field(shape, shape.key_column);
-    if (!connection || !key_field || !key_in_range(shape, 0, extra)) return -1;
+    if (!connection || !key_field(shape) || !key_in_range(shape, 0, extra)) return -1;
     DbTransaction transaction(db);
-    QvdbStatement insert(connection, replace_record_sql(table));
+    QvdbStatement insert(connection, kUpsertRecord);
     if (!transaction.ok() || !insert) return -1;
     std::vector<unsigned char> copy(shape.size);
-    for (int key = 0; key < count && key < shape.key_limit && key < 64; key++) {
-        if (!(mask & (1ULL << key))) continue;
+    for (int key : keys_of(mask, count < shape.key_limit ? count : shape.key_limit)) {
         memcpy(copy.data(), records[key], shape.size);
-        qvdb_set_field_int(*key_field, copy.data(), key);
-        if (!replace_record(connection, table, insert, copy.data(), extra)) transaction.fail();
+        qvdb_set_field_int(*key_field(shape), copy.data(), key);
+        if (!store_record(insert, table, copy.data(), key, extra)) transaction.fail();
     }
     return transaction.commit();
 }
 
-// ----- lists -----
-
-std::string insert_entry_sql(const QvdbTable &table) {
-    const QvdbShape &shape = *table.shape;
-    std::string columns = scope_columns(table) + qvdb_quote(shape.key_column) + ", \"slot\"";
-    std::string values = scope_values(table) + "?, ?";
-    for (uint32_t i = 0; i < shape.field_count; i++) {
-        if (is_key_field(shape, shape.fields[i])) continue;
-        columns += ", " + qvdb_quote(shape.fields[i].column);
-        values += ", ?";
-    }
-    return "INSERT INTO " + qvdb_storage(table) + " (" + columns + ") VALUES (" + values + ")";
+// A list's document: at most the shape's entries.
+std::string list_doc(const QvdbShape &shape, const void *entries, int count) {
+    std::string doc;
+    qvdb_list_document_write(shape, entries, count < shape.slot_limit ? count : shape.slot_limit, doc);
+    return doc;
 }
 
-bool store_list(QvdbConnection *connection, const QvdbTable &table, const void *entries, int count, int owner,
-                int extra) {
-    const QvdbShape &shape = *table.shape;
-    QvdbStatement erase(connection, "DELETE FROM " + qvdb_storage(table) + key_condition(table, true));
-    QvdbStatement insert(connection, insert_entry_sql(table));
-    if (!erase || !insert) return false;
-    bind_keys(erase.get(), table, owner, extra, true);
-    if (!erase.run()) return false;
-    const unsigned char *bytes = static_cast<const unsigned char *>(entries);
-    for (int slot = 0; slot < count && slot < shape.slot_limit; slot++) {
-        const void *entry = bytes + static_cast<size_t>(slot) * shape.size;
-        int index = bind_keys(insert.get(), table, owner, extra, true);
-        sqlite3_bind_int(insert.get(), index++, slot);
-        for (uint32_t i = 0; i < shape.field_count; i++) {
-            if (is_key_field(shape, shape.fields[i])) continue;
-            qvdb_bind_field(insert.get(), index++, shape.fields[i], entry);
-        }
-        if (!insert.run()) return false;
-    }
-    return true;
-}
-
-// ----- schedules -----
-
-bool slot_used(const SchedulePeriod &period) {
-    return period.startTime[0] || period.endTime[0] || period.actionType != 0;
-}
-
-bool store_schedule(QvdbConnection *connection, const QvdbTable &table, const WeeklySchedule &schedule,
-                    int channel, int extra) {
-    std::string name = qvdb_storage(table);
-    QvdbStatement erase(connection, "DELETE FROM " + name + key_condition(table, true));
-    QvdbStatement insert(connection, "INSERT INTO " + name + " (" + scope_columns(table) +
-                                         "channel, day, slot, start_time, end_time, action_type, day_flag) "
-                                         "VALUES (" + scope_values(table) + "?, ?, ?, ?, ?, ?, ?)");
-    if (!erase || !insert) return false;
-    bind_keys(erase.get(), table, channel, extra, true);
-    if (!erase.run()) return false;
-    for (int day = 0; day < 8; day++) {
-        const ScheduleDay &periods = schedule.day[day];
-        bool any_used = false;
-        for (const SchedulePeriod &period : periods.period) any_used = any_used || slot_used(period);
-        for (int slot = 0; slot < 48; slot++) {
-            const SchedulePeriod &period = periods.period[slot];
-            // A day flag without periods is kept in an empty slot-0 row.
-            if (!slot_used(period) && (any_used || slot != 0 || periods.dayFlag == 0)) continue;
-            int index = bind_keys(insert.get(), table, channel, extra, true);
-            sqlite3_bind_int(insert.get(), index++, day);
-            sqlite3_bind_int(insert.get(), index++, slot);
-            sqlite3_bind_text(insert.get(), index++, period.startTime, static_cast<int>(strnlen(period.startTime, 32)),
-                              SQLITE_TRANSIENT);
-            sqlite3_bind_text(insert.get(), index++, period.endTime, static_cast<int>(strnlen(period.endTime, 32)),
-                              SQLITE_TRANSIENT);
-            sqlite3_bind_int(insert.get(), index++, period.actionType);
-            sqlite3_bind_int(insert.get(), index++, periods.dayFlag);
-            if (!insert.run()) return false;
-        }
-    }
-    return true;
-}
-
-void copy_column_text(sqlite3_stmt *statement, int index, char *out, size_t size) {
-    memset(out, 0, size);
-    const unsigned char *text = sqlite3_column_text(statement, index);
-    size_t length = static_cast<size_t>(sqlite3_column_bytes(statement, index));
-    if (text) memcpy(out, text, length < size - 1 ? length : size - 1);
+std::string schedule_doc(const WeeklySchedule &schedule) {
+    std::string doc;
+    qvdb_schedule_document_write(schedule, doc);
+    return doc;
 }
 
 }  // namespace
 
 bool qvdb_store_factory_record(QvdbConnection *connection, const QvdbTable &table, int key, int extra) {
     const QvdbShape &shape = *table.shape;
-    const QvdbField *key_field = qvdb_find_field(shape, shape.key_column);
-    if (!shape.factory_fill || !key_field) return true;
+    const QvdbField *key_column = key_field(shape);
+    if (!key_column) return false;
     std::vector<unsigned char> record(shape.size, 0);
-    qvdb_set_field_int(*key_field, record.data(), key);
-    shape.factory_fill(record.data(), key, extra);
-    qvdb_set_field_int(*key_field, record.data(), key);
-    QvdbStatement insert(connection, replace_record_sql(table));
-    return insert && replace_record(connection, table, insert, record.data(), extra);
+    qvdb_set_field_int(*key_column, record.data(), key);
+    if (shape.factory_fill) shape.factory_fill(record.data(), key, extra);
+    qvdb_set_field_int(*key_column, record.data(), key);
+    QvdbStatement insert(connection, kInsertFactoryRecord);
+    return insert && store_record(insert, table, record.data(), key, extra);
 }
 
 // ----- records -----
@@ -291,46 +175,43 @@ bool qvdb_store_factory_record(QvdbConnection *connection, const QvdbTable &tabl
 int qvdb_read_record(const char *db, const QvdbTable &table, void *record, int key, int extra) {
     const QvdbShape &shape = *table.shape;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
-    if (!connection || !record || !key_in_range(shape, key, extra)) return -1;
-    QvdbStatement select(connection, select_record_sql(table) + key_condition(table, true));
-    if (!select) return -1;
-    bind_keys(select.get(), table, key, extra, true);
-    if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
-    return load_record(connection, table, select.get(), record, extra) ? 0 : -1;
+    if (!connection || !record || !key_field(shape) || !key_in_range(shape, key, extra)) return -1;
+    QvdbStatement select(connection, kSelectRecord);
+    if (!select_doc(select, table, key, extra)) return -1;
+    return load_record(shape, select.get(), 0, key, record) ? 0 : -1;
 }
 
 int qvdb_read_records(const char *db, const QvdbTable &table, void *array, int capacity, int *count, int extra) {
     const QvdbShape &shape = *table.shape;
     if (count) *count = 0;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
-    if (!connection || !array || !count || capacity < 0 || !key_in_range(shape, 0, extra)) return -1;
-    QvdbStatement select(connection, select_record_sql(table) + key_condition(table, false) + " ORDER BY " +
-                                         qvdb_quote(shape.key_column) + " LIMIT ?");
+    if (!connection || !array || !count || capacity < 0 || !key_field(shape) || !key_in_range(shape, 0, extra))
+        return -1;
+    QvdbStatement select(connection, kSelectRecords);
     if (!select) return -1;
-    int index = bind_keys(select.get(), table, 0, extra, false);
-    sqlite3_bind_int(select.get(), index, capacity);
+    bind_keys(select.get(), table, extra, capacity);
     unsigned char *bytes = static_cast<unsigned char *>(array);
-    int rc;
-    while ((rc = sqlite3_step(select.get())) == SQLITE_ROW && *count < capacity) {
-        if (!load_record(connection, table, select.get(), bytes + static_cast<size_t>(*count) * shape.size, extra))
-            return -1;
+    int rc = SQLITE_DONE;
+    while (*count < capacity && (rc = sqlite3_step(select.get())) == SQLITE_ROW) {
+        void *record = bytes + static_cast<size_t>(*count) * shape.size;
+        if (!load_record(shape, select.get(), 1, sqlite3_column_int(select.get(), 0), record)) return -1;
         (*count)++;
     }
-    return rc == SQLITE_DONE || rc == SQLITE_ROW ? 0 : -1;
+    return *count == capacity || rc == SQLITE_DONE ? 0 : -1;
 }
 
 int qvdb_write_record(const char *db, const QvdbTable &table, const void *record, int extra) {
     const QvdbShape &shape = *table.shape;
-    const QvdbField *key_field = qvdb_find_field(shape, shape.key_column);
-    if (!record || !key_field) return -1;
-    int64_t key = qvdb_field_int(*key_field, record);
-    if (key < 0 || key >= shape.key_limit || !key_in_range(shape, 0, extra)) return -1;
+    const QvdbField *key = key_field(shape);
+    if (!record || !key) return -1;
+    int64_t id = qvdb_field_int(*key, record);
+    if (id < 0 || id >= shape.key_limit || !key_in_range(shape, 0, extra)) return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection) return -1;
     DbTransaction transaction(db);
-    QvdbStatement insert(connection, replace_record_sql(table));
+    QvdbStatement insert(connection, kUpsertRecord);
     if (!transaction.ok() || !insert) return -1;
-    if (!replace_record(connection, table, insert, record, extra)) transaction.fail();
+    if (!store_record(insert, table, record, static_cast<int>(id), extra)) transaction.fail();
     return transaction.commit();
 }
 
@@ -349,13 +230,6 @@ int qvdb_copy_record(const char *db, const QvdbTable &table, const void *record,
     return store_record_for_keys(db, table, records.data(), 64, mask, extra);
 }
 
-// An integer column of the shape (not the key, not an array), or null.
-const QvdbField *integer_field(const QvdbShape &shape, const char *column) {
-    const QvdbField *field = qvdb_find_field(shape, column);
-    return field && field->type != QvdbType::Text && field->type != QvdbType::Double && !is_array(*field) ? field
-                                                                                                       : nullptr;
-}
-
 int qvdb_read_record_by_text(const char *db, const QvdbTable &table, void *record, const char *column,
                              const char *text, int prefix, const char *in_use_column) {
     const QvdbShape &shape = *table.shape;
@@ -363,17 +237,16 @@ int qvdb_read_record_by_text(const char *db, const QvdbTable &table, void *recor
     if (!field || field->type != QvdbType::Text || !text || !record || prefix < 0) return -1;
     if (in_use_column && !integer_field(shape, in_use_column)) return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
-    if (!connection) return -1;
-    std::string condition = name_condition(table) + (in_use_column ? qvdb_quote(in_use_column) + " <> 0 AND " : "");
-    condition += prefix > 0 ? "substr(" + qvdb_quote(column) + ", 1, ?1) = substr(?2, 1, ?1)" : qvdb_quote(column) + " = ?2";
-    QvdbStatement select(connection, select_record_sql(table) + " WHERE " + condition + " ORDER BY " +
-                                         qvdb_quote(shape.key_column) + " LIMIT 1");
+    if (!connection || !key_field(shape)) return -1;
+    QvdbStatement select(connection, prefix > 0 ? kSelectByPrefix : kSelectByText);
     if (!select) return -1;
-    if (prefix > 0) sqlite3_bind_int(select.get(), 1, prefix);
-    sqlite3_bind_text(select.get(), 2, text, -1, SQLITE_TRANSIENT);
-    bind_name(select.get(), table);
+    sqlite3_bind_text(select.get(), 1, table.name, -1, SQLITE_STATIC);
+    bind_in_use(select.get(), in_use_column ? json_path(in_use_column) : "");
+    sqlite3_bind_text(select.get(), 3, json_path(column).c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(select.get(), 4, text, -1, SQLITE_TRANSIENT);
+    if (prefix > 0) sqlite3_bind_int(select.get(), 5, prefix);
     if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
-    return load_record(connection, table, select.get(), record, 0) ? 0 : -1;
+    return load_record(shape, select.get(), 1, sqlite3_column_int(select.get(), 0), record) ? 0 : -1;
 }
 
 int qvdb_count_records(const char *db, const QvdbTable &table, const char *in_use_column, int *count) {
@@ -382,10 +255,10 @@ int qvdb_count_records(const char *db, const QvdbTable &table, const char *in_us
     if (in_use_column && !integer_field(*table.shape, in_use_column)) return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection) return -1;
-    QvdbStatement select(connection, "SELECT count(*) FROM " + qvdb_storage(table) + " WHERE " + name_condition(table) +
-                                         (in_use_column ? qvdb_quote(in_use_column) + " <> 0" : "1"));
+    QvdbStatement select(connection, kCountInUse);
     if (!select) return -1;
-    bind_name(select.get(), table);
+    sqlite3_bind_text(select.get(), 1, table.name, -1, SQLITE_STATIC);
+    bind_in_use(select.get(), in_use_column ? json_path(in_use_column) : "");
     if (sqlite3_step(select.get()) != SQLITE_ROW) return -1;
     *count = sqlite3_column_int(select.get(), 0);
     return 0;
@@ -396,12 +269,10 @@ int qvdb_free_key(const char *db, const QvdbTable &table, const char *in_use_col
     if (in_use_column && !integer_field(shape, in_use_column)) return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection) return -1;
-    QvdbStatement used(connection, "SELECT " + qvdb_quote(shape.key_column) + " FROM " + qvdb_storage(table) +
-                                       " WHERE " + name_condition(table) +
-                                       (in_use_column ? qvdb_quote(in_use_column) + " <> 0" : "1") + " ORDER BY " +
-                                       qvdb_quote(shape.key_column));
+    QvdbStatement used(connection, kKeysInUse);
     if (!used) return -1;
-    bind_name(used.get(), table);
+    sqlite3_bind_text(used.get(), 1, table.name, -1, SQLITE_STATIC);
+    bind_in_use(used.get(), in_use_column ? json_path(in_use_column) : "");
     int key = 0;
     while (sqlite3_step(used.get()) == SQLITE_ROW) {
         int stored = sqlite3_column_int(used.get(), 0);
@@ -414,22 +285,20 @@ int qvdb_free_key(const char *db, const QvdbTable &table, const char *in_use_col
 int qvdb_set_column_int(const char *db, const QvdbTable &table, const char *column, int value, uint64_t mask,
                         const char *key_column) {
     const QvdbShape &shape = *table.shape;
-    const QvdbField *field = qvdb_find_field(shape, column);
-    if (!field || field->type == QvdbType::Text || field->type == QvdbType::Double || is_array(*field) || !key_column ||
-        strcmp(key_column, shape.key_column) != 0 ||
-        is_key_field(shape, *field))
-        return -1;
+    const QvdbField *field = integer_field(shape, column);
+    if (!field || !key_column || strcmp(key_column, shape.key_column) != 0 || field == key_field(shape)) return -1;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Record);
     if (!connection) return -1;
     DbTransaction transaction(db);
-    QvdbStatement update(connection, "UPDATE " + qvdb_storage(table) + " SET " + qvdb_quote(column) + " = ?1 WHERE " +
-                                         name_condition(table) + qvdb_quote(shape.key_column) + " = ?2");
+    QvdbStatement update(connection, kSetInteger);
     if (!transaction.ok() || !update) return -1;
+    std::string path = json_path(column);
     for (int key = 0; key < 64 && key < shape.key_limit; key++) {
         if (!(mask & (1ULL << key))) continue;
-        sqlite3_bind_int(update.get(), 1, value);
-        sqlite3_bind_int(update.get(), 2, key);
-        bind_name(update.get(), table);
+        sqlite3_bind_text(update.get(), 1, table.name, -1, SQLITE_STATIC);
+        sqlite3_bind_text(update.get(), 2, path.c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_int(update.get(), 3, value);
+        sqlite3_bind_int(update.get(), 4, key);
         if (!update.run()) transaction.fail();
     }
     return transaction.commit();
@@ -442,90 +311,65 @@ int qvdb_read_list(const char *db, const QvdbTable &table, void *entries, int ca
     const QvdbShape &shape = *table.shape;
     if (count) *count = 0;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::List);
-    const QvdbField *owner_field = qvdb_find_field(shape, shape.key_column);
+    const QvdbField *owner_field = key_field(shape);
     if (!connection || !entries || !count || capacity < 0 || !owner_field || !key_in_range(shape, owner, extra))
         return -1;
-    QvdbStatement select(connection, "SELECT " + field_list(shape) + " FROM " + qvdb_storage(table) +
-                                         key_condition(table, true) + " ORDER BY slot");
-    if (!select) return -1;
-    bind_keys(select.get(), table, owner, extra, true);
     unsigned char *bytes = static_cast<unsigned char *>(entries);
     memset(bytes, 0, static_cast<size_t>(capacity) * shape.size);
+    QvdbStatement select(connection, kSelectRecord);
+    if (!select) return -1;
+    if (!select_doc(select, table, owner, extra)) return 0;  // an owner without a list has an empty one
     int limit = capacity < shape.slot_limit ? capacity : shape.slot_limit;
-    int rc;
-    while (*count < limit && (rc = sqlite3_step(select.get())) == SQLITE_ROW) {
-        void *entry = bytes + static_cast<size_t>(*count) * shape.size;
-        int column = 0;
-        for (uint32_t i = 0; i < shape.field_count; i++)
-            if (in_row(shape, shape.fields[i])) qvdb_load_field(select.get(), column++, shape.fields[i], entry);
-        qvdb_set_field_int(*owner_field, entry, owner);
-        (*count)++;
+    if (!qvdb_list_document_read(shape, doc_text(select), doc_length(select), bytes, limit, count)) {
+        memset(bytes, 0, static_cast<size_t>(capacity) * shape.size);
+        *count = 0;
+        return -1;
     }
+    for (int i = 0; i < *count; i++) qvdb_set_field_int(*owner_field, bytes + static_cast<size_t>(i) * shape.size, owner);
     return 0;
 }
 
 int qvdb_write_list(const char *db, const QvdbTable &table, const void *entries, int count, int owner, int extra) {
     QvdbConnection *connection = open_for(db, table, QvdbLayout::List);
-    if (!connection || !entries || count < 0 || !key_in_range(*table.shape, owner, extra)) return -1;
-    DbTransaction transaction(db);
-    if (!transaction.ok()) return -1;
-    if (!store_list(connection, table, entries, count, owner, extra)) transaction.fail();
-    return transaction.commit();
+    if (!connection || !entries || count < 0 || !key_field(*table.shape) || !key_in_range(*table.shape, owner, extra))
+        return -1;
+    return store_doc_under(db, connection, table, list_doc(*table.shape, entries, count), {owner}, extra);
 }
 
 int qvdb_copy_list(const char *db, const QvdbTable &table, const void *entries, int count, uint64_t mask,
                    int extra) {
     QvdbConnection *connection = open_for(db, table, QvdbLayout::List);
-    if (!connection || !entries || count < 0 || !key_in_range(*table.shape, 0, extra)) return -1;
-    DbTransaction transaction(db);
-    if (!transaction.ok()) return -1;
-    for (int owner = 0; owner < 64 && owner < table.shape->key_limit; owner++)
-        if ((mask & (1ULL << owner)) && !store_list(connection, table, entries, count, owner, extra)) transaction.fail();
-    return transaction.commit();
+    if (!connection || !entries || count < 0 || !key_field(*table.shape) || !key_in_range(*table.shape, 0, extra))
+        return -1;
+    return store_doc_under(db, connection, table, list_doc(*table.shape, entries, count),
+                           keys_of(mask, table.shape->key_limit), extra);
 }
 
 // ----- schedules -----
 
 int qvdb_read_schedule(const char *db, const QvdbTable &table, WeeklySchedule *schedule, int channel, int extra) {
-    const QvdbShape &shape = *table.shape;
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Schedule);
-    if (!connection || !schedule || !key_in_range(shape, channel, extra)) return -1;
-    QvdbStatement select(connection, "SELECT day, slot, start_time, end_time, action_type, day_flag FROM " +
-                                         qvdb_storage(table) + key_condition(table, true));
-    if (!select) return -1;
-    bind_keys(select.get(), table, channel, extra, true);
+    if (!connection || !schedule || !key_in_range(*table.shape, channel, extra)) return -1;
     memset(schedule, 0, sizeof *schedule);
-    while (sqlite3_step(select.get()) == SQLITE_ROW) {
-        int day = sqlite3_column_int(select.get(), 0);
-        int slot = sqlite3_column_int(select.get(), 1);
-        if (day < 0 || day >= 8 || slot < 0 || slot >= 48) continue;
-        SchedulePeriod &period = schedule->day[day].period[slot];
-        copy_column_text(select.get(), 2, period.startTime, sizeof period.startTime);
-        copy_column_text(select.get(), 3, period.endTime, sizeof period.endTime);
-        period.actionType = sqlite3_column_int(select.get(), 4);
-        schedule->day[day].dayFlag = sqlite3_column_int(select.get(), 5);
-    }
-    return 0;
+    QvdbStatement select(connection, kSelectRecord);
+    if (!select) return -1;
+    if (!select_doc(select, table, channel, extra)) return 0;  // a channel without periods has an empty schedule
+    if (qvdb_schedule_document_read(doc_text(select), doc_length(select), schedule)) return 0;
+    memset(schedule, 0, sizeof *schedule);
+    return -1;
 }
 
 int qvdb_write_schedule(const char *db, const QvdbTable &table, const WeeklySchedule *schedule, int channel,
                         int extra) {
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Schedule);
     if (!connection || !schedule || !key_in_range(*table.shape, channel, extra)) return -1;
-    DbTransaction transaction(db);
-    if (!transaction.ok()) return -1;
-    if (!store_schedule(connection, table, *schedule, channel, extra)) transaction.fail();
-    return transaction.commit();
+    return store_doc_under(db, connection, table, schedule_doc(*schedule), {channel}, extra);
 }
 
 int qvdb_copy_schedule(const char *db, const QvdbTable &table, const WeeklySchedule *schedule, uint64_t mask,
                        int extra) {
     QvdbConnection *connection = open_for(db, table, QvdbLayout::Schedule);
     if (!connection || !schedule || !key_in_range(*table.shape, 0, extra)) return -1;
-    DbTransaction transaction(db);
-    if (!transaction.ok()) return -1;
-    for (int channel = 0; channel < 64; channel++)
-        if ((mask & (1ULL << channel)) && !store_schedule(connection, table, *schedule, channel, extra))
-            transaction.fail();
-    return transaction.commit();
+    return store_doc_under(db, connection, table, schedule_doc(*schedule), keys_of(mask, table.shape->key_limit),
+                           extra);
 }

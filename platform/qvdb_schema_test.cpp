@@ -65,6 +65,8 @@ TEST(TableDeclarations, UnsoundDeclarationsAreNamed) {
     const QvdbShape badly_named = qvdb_record_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(bad_name), "id", 4, 0);
     const QvdbShape slotted = qvdb_list_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(list_slot), "id", 4, 4);
     const QvdbShape list_with_array = qvdb_list_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(list_array), "id", 4, 4);
+    const QvdbShape no_entries = qvdb_list_shape(kQvdbAnpr, sizeof(Bad), QVDB_FIELDS(list_slot), "id", 4, 0);
+    const QvdbShape outside = qvdb_record_shape(kQvdbAnpr, sizeof(Bad) - 4, QVDB_FIELDS(list_array), "id", 4, 0);
     struct Case {
         int line;
         const char *name;
@@ -73,16 +75,20 @@ TEST(TableDeclarations, UnsoundDeclarationsAreNamed) {
     } cases[] = {
         {__LINE__, "test_bad_a", &record, ""},
         {__LINE__, "test bad", &record, "not an identifier"},
-        {__LINE__, "params", &record, "reserved"},
-        {__LINE__, "schedules", &record, "reserved"},
-        {__LINE__, "HTTP_TARGETS", &record, "reserved"},
+        {__LINE__, "test_bad_a'--", &record, "not an identifier"},
         {__LINE__, "motion", &record, "different shapes"},
         {__LINE__, "test_bad_b", &no_range, "empty key range"},
         {__LINE__, "test_bad_c", &text_keyed, "not an int32_t field"},
         {__LINE__, "test_bad_d", &doubled, "twice"},
         {__LINE__, "test_bad_e", &badly_named, "not an identifier"},
-        {__LINE__, "test_bad_f", &slotted, "twice"},
-        {__LINE__, "test_bad_g", &list_with_array, "arrays only in records"},
+        {__LINE__, "test_bad_h", &no_entries, "list without entries"},
+        {__LINE__, "test_bad_i", &outside, "outside the record"},
+        // Kinds are values of the fixed tables, not tables: the fixed tables' names and columns
+        // are free for declarations, and so are arrays in list entries.
+        {__LINE__, "params", &record, ""},
+        {__LINE__, "schedules", &record, ""},
+        {__LINE__, "test_bad_f", &slotted, ""},
+        {__LINE__, "test_bad_g", &list_with_array, ""},
     };
     for (const Case &c : cases) {
         // A table object that is not registered: built by hand so the registry stays untouched.
@@ -102,35 +108,37 @@ TEST_F(SchemaLifecycle, NewFileGetsSchemaFactoryRowsAndNoAccount) {
     std::string file = db_file(QVDB_PATH);
     EXPECT_EQ(query(file, "PRAGMA journal_mode"), "wal");
     EXPECT_EQ(query(file, "PRAGMA user_version"), std::to_string(qvdb_schema_version(kQvdbSettings)));
-    EXPECT_EQ(query(file, "SELECT count(*) FROM motion"), "64");
-    EXPECT_EQ(query(file, "SELECT min(channel) || '-' || max(channel) FROM motion"), "0-63");
-    EXPECT_EQ(query(file, "SELECT count(*) FROM alarm_audio_files WHERE enable = 0"), "10");
-    EXPECT_EQ(query(file, "SELECT count(*) FROM users"), "0");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM records WHERE kind = 'motion'"), "64");
+    EXPECT_EQ(query(file, "SELECT min(id) || '-' || max(id) FROM records WHERE kind = 'motion' AND extra = 0"), "0-63");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM records WHERE kind = 'alarm_audio_files' AND doc ->> '$.enable' = 0"),
+              "10");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM records WHERE kind = 'users'"), "0");
     int defaults = 0;
     qvdb_param_defaults(&defaults);
     EXPECT_EQ(query(file, "SELECT count(*) FROM params"), std::to_string(defaults));
-    // One real column per field; the OEM table is only in the OEM file.
-    EXPECT_EQ(query(file, "SELECT count(*) FROM pragma_table_info('users')"), "36");
-    EXPECT_EQ(query(file, "SELECT type FROM pragma_table_info('motion') WHERE name = 'motion_table'"), "TEXT");
-    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE name = 'oem_users'"), "0");
-    // Every named table of one shape is stored in one table under its name.
-    EXPECT_EQ(query(file, "SELECT count(*) FROM pragma_table_info('white_led_targets')"), "6");
-    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE name = 'motion_white_led_params'"), "0");
-    EXPECT_EQ(query(file, "SELECT group_concat(name) FROM pragma_table_info('schedules') WHERE pk > 0"),
-              "name,channel,day,slot");
-    // A schema as one would write it: a few tables, no separate key indexes, no defaults.
+    // A record is one JSON object keyed by the declared column names, in declaration order.
+    EXPECT_EQ(query(file, "SELECT json_valid(doc) FROM records WHERE kind = 'motion' AND id = 7"), "1");
+    EXPECT_EQ(query(file, "SELECT group_concat(key) FROM (SELECT key FROM records, json_each(doc) "
+                          "WHERE kind = 'network' LIMIT 3)"),
+              "id,mode,host_name");
+    // The same few tables whatever the program declares, and only them; the OEM kinds only in
+    // the OEM file.
+    EXPECT_EQ(query(file, "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master WHERE type = 'table' "
+                          "ORDER BY name)"),
+              "params,records");
     EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'index'"), "0");
-    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE sql GLOB '* DEFAULT *'"), "0");
-    EXPECT_LT(std::stoi(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'table'")), 64);
+    EXPECT_EQ(query(file, "SELECT count(*) FROM records WHERE kind = 'oem_users'"), "0");
     ASSERT_EQ(qvdb_init_file(QVDB_OEM_PATH), 0);
-    EXPECT_EQ(query(db_file(QVDB_OEM_PATH), "SELECT count(*) FROM oem_users"), "0");
+    EXPECT_EQ(query(db_file(QVDB_OEM_PATH), "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
+                                            "WHERE type = 'table' ORDER BY name)"),
+              "records");
 }
 
 TEST_F(SchemaLifecycle, ReopeningAnUpToDateFileDoesNoSchemaWork) {
     ASSERT_EQ(qvdb_init_file(QVDB_PATH), 0);
     int upgrades = qvdb_schema_upgrades();
     // A row removed behind the library's back stays removed: no factory rows are re-added.
-    query(db_file(QVDB_PATH), "DELETE FROM motion WHERE channel = 5");
+    query(db_file(QVDB_PATH), "DELETE FROM records WHERE kind = 'motion' AND id = 5");
     qvdb_close_all();
     MotionRecord record{};
     EXPECT_EQ(read_motion(QVDB_PATH, &record, 5), -1);
@@ -138,18 +146,19 @@ TEST_F(SchemaLifecycle, ReopeningAnUpToDateFileDoesNoSchemaWork) {
     EXPECT_EQ(read_motion(QVDB_PATH, &record, 6), 0);
 }
 
-TEST_F(SchemaLifecycle, OlderFileIsUpgradedKeepingItsData) {
+// A file stamped by a program that declared fewer kinds gets the missing factory rows; what is
+// stored stays. A fixed table of another definition is replaced.
+TEST_F(SchemaLifecycle, OlderFileGetsNewFactoryRowsAndKeepsItsRecords) {
     MotionRecord record{};
     record.channel = 3;
     record.sensitivity = 42;
     ASSERT_EQ(write_motion(QVDB_PATH, &record), 0);
     qvdb_close_all();
     std::string file = db_file(QVDB_PATH);
-    // An older program's file: no white-LED list table, a missing column, missing rows, version 1.
-    query(file, "DROP TABLE white_led_targets");
-    query(file, "ALTER TABLE motion DROP COLUMN audio_id");
-    query(file, "DELETE FROM motion WHERE channel > 10");
+    query(file, "DELETE FROM records WHERE kind = 'network' OR (kind = 'motion' AND id > 10)");
     query(file, "DELETE FROM params WHERE key = 'alarm_in'");
+    query(file, "DROP TABLE params");
+    query(file, "CREATE TABLE params (name TEXT, channel INTEGER, slot INTEGER)");
     query(file, "PRAGMA user_version = 1");
     int upgrades = qvdb_schema_upgrades();
 
@@ -158,80 +167,44 @@ TEST_F(SchemaLifecycle, OlderFileIsUpgradedKeepingItsData) {
     EXPECT_EQ(loaded.sensitivity, 42);
     EXPECT_EQ(qvdb_schema_upgrades(), upgrades + 1);
     EXPECT_EQ(query(file, "PRAGMA user_version"), std::to_string(qvdb_schema_version(kQvdbSettings)));
-    EXPECT_EQ(query(file, "SELECT count(*) FROM motion"), "64");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM records WHERE kind = 'motion'"), "64");
+    EXPECT_EQ(query(file, "SELECT count(*) FROM records WHERE kind = 'network'"), "1");
     EXPECT_EQ(get_param_int(QVDB_PATH, "alarm_in", 0), 16);
     WhiteLedList list{};
     list.count = 1;
     list.entry[0].chnid = 2;
     EXPECT_EQ(write_whiteled_params_all(QVDB_PATH, &list, "motion_white_led_params", 3), 0);
-    loaded.audioId = 7;
-    ASSERT_EQ(write_motion(QVDB_PATH, &loaded), 0);
-    ASSERT_EQ(read_motion(QVDB_PATH, &record, 3), 0);
-    EXPECT_EQ(record.audioId, 7);
 }
 
-// A file of the layout with one table per name: its rows move into the shared tables under their
-// names (a column the old table lacks reads as empty) and the old tables are dropped.
-TEST_F(SchemaLifecycle, PerNameTablesOfAnOlderFileAreMovedIntoTheSharedTables) {
-    ASSERT_EQ(qvdb_init_file(QVDB_PATH), 0);
-    qvdb_close_all();
+// Fields a document lacks read as zero, keys this build does not declare survive a write of the
+// record, and a damaged document is a failed read that the next write replaces.
+TEST_F(SchemaLifecycle, DocumentsToleratePartialUnknownAndDamagedContent) {
     std::string file = db_file(QVDB_PATH);
-    const char *old_layout[] = {
-        "CREATE TABLE motion_effective_schedule (channel INTEGER NOT NULL, day INTEGER NOT NULL, slot INTEGER "
-        "NOT NULL, start_time TEXT NOT NULL DEFAULT '', end_time TEXT NOT NULL DEFAULT '', action_type INTEGER "
-        "NOT NULL DEFAULT 0, day_flag INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (channel, day, slot))",
-        "INSERT INTO motion_effective_schedule VALUES (2, 1, 4, '08:00', '09:30', 5, 1)",
-        "CREATE TABLE motion_white_led_params (channel INTEGER NOT NULL, slot INTEGER NOT NULL, chnid INTEGER "
-        "NOT NULL DEFAULT 0, mode INTEGER NOT NULL DEFAULT 0, time INTEGER NOT NULL DEFAULT 0, PRIMARY KEY "
-        "(channel, slot))",
-        "INSERT INTO motion_white_led_params VALUES (6, 0, 11, 1, 30), (6, 1, 12, 2, 40), (7, 0, 13, 0, 0)",
-        "CREATE TABLE motion_http_notification_params (channel INTEGER NOT NULL, url TEXT NOT NULL DEFAULT '', "
-        "username TEXT NOT NULL DEFAULT '', PRIMARY KEY (channel))",
-        "INSERT INTO motion_http_notification_params VALUES (9, 'http://a/b', 'op')",
-        // the older definitions of tables that stay: defaults, NOT NULL, a separate key index
-        "DROP TABLE params",
-        "CREATE TABLE params (key TEXT NOT NULL PRIMARY KEY, value TEXT NOT NULL)",
-        "INSERT INTO params VALUES ('max_cameras', '8')",
-        "DROP TABLE alarm_audio_files",
-        "CREATE TABLE alarm_audio_files (id INTEGER NOT NULL, enable INTEGER NOT NULL DEFAULT 0, name TEXT NOT "
-        "NULL DEFAULT '', PRIMARY KEY (id))",
-        "INSERT INTO alarm_audio_files (id, enable, name) VALUES (2, 1, 'YS53YXY')",
-        "PRAGMA user_version = 1",
-    };
-    for (const char *sql : old_layout) query(file, sql);
-    ASSERT_EQ(query(file, "SELECT count(*) FROM motion_white_led_params"), "3");
-    int upgrades = qvdb_schema_upgrades();
+    ASSERT_EQ(qvdb_init_file(QVDB_PATH), 0);
+    query(file, "UPDATE records SET doc = '{\"channel\":2,\"sensitivity\":5,\"later_field\":[1,{\"a\":\"}\"}],"
+                "\"later_text\":\"x\"}' WHERE kind = 'motion' AND id = 2");
+    MotionRecord record{};
+    ASSERT_EQ(read_motion(QVDB_PATH, &record, 2), 0);
+    EXPECT_EQ(record.sensitivity, 5);
+    EXPECT_EQ(record.enable, 0);
+    record.enable = 1;
+    ASSERT_EQ(write_motion(QVDB_PATH, &record), 0);
+    EXPECT_EQ(query(file, "SELECT doc ->> '$.later_text' || json_extract(doc, '$.later_field[1].a') || "
+                          "(doc ->> '$.enable') FROM records WHERE kind = 'motion' AND id = 2"),
+              "x}1");
 
-    auto schedule = std::make_unique<WeeklySchedule>();
-    ASSERT_EQ(read_motion_effective_schedule(QVDB_PATH, schedule.get(), 2), 0);
-    EXPECT_EQ(qvdb_schema_upgrades(), upgrades + 1);
-    EXPECT_STREQ(schedule->day[1].period[4].startTime, "08:00");
-    EXPECT_STREQ(schedule->day[1].period[4].endTime, "09:30");
-    EXPECT_EQ(schedule->day[1].period[4].actionType, 5);
-    EXPECT_EQ(schedule->day[1].dayFlag, 1);
-    WhiteLedList list{};
-    QvdbTableKey key{6, "motion_white_led_params"};
-    ASSERT_EQ(read_whiteled_params(QVDB_PATH, &list, &key), 0);
-    ASSERT_EQ(list.count, 2);
-    EXPECT_EQ(list.entry[1].chnid, 12);
-    EXPECT_EQ(list.entry[1].time, 40);
-    HttpTarget target{};
-    ASSERT_EQ(read_http_notification_params(QVDB_PATH, &target, "motion_http_notification_params", 9), 0);
-    EXPECT_STREQ(target.url, "http://a/b");
-    EXPECT_STREQ(target.username, "op");
-    EXPECT_STREQ(target.password, "");
-    for (const char *old : {"motion_effective_schedule", "motion_white_led_params", "motion_http_notification_params"})
-        EXPECT_EQ(query(file, std::string("SELECT count(*) FROM sqlite_master WHERE name = '") + old + "'"), "0") << old;
-    // Tables of an older definition are rebuilt with their rows, missing factory rows added.
-    EXPECT_EQ(get_param_int(QVDB_PATH, "max_cameras", 0), 8);
-    EXPECT_EQ(get_param_int(QVDB_PATH, "alarm_in", 0), 16);
-    AlarmAudioFile audio{};
-    ASSERT_EQ(read_alarm_audio_file(QVDB_PATH, &audio, 2), 0);
-    EXPECT_EQ(audio.enable, 1);
-    EXPECT_STREQ(audio.name, "YS53YXY");
-    EXPECT_EQ(get_audio_file_id_mask(), 1 << 2);
-    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE type = 'index' OR sql GLOB '* DEFAULT *'"), "0");
-    EXPECT_EQ(query(file, "SELECT count(*) FROM sqlite_master WHERE name LIKE '%older%'"), "0");
+    const char *damaged[] = {"", "[]", "{\"enable\":1", "{\"enable\" 1}", "{\"enable\":1}x", "{\"a\":\"\\q\"}"};
+    for (const char *doc : damaged) {
+        query(file, std::string("UPDATE records SET doc = '") + doc + "' WHERE kind = 'motion' AND id = 2");
+        memset(&record, 0x5A, sizeof record);
+        EXPECT_EQ(read_motion(QVDB_PATH, &record, 2), -1) << doc;
+        EXPECT_EQ(record.enable, 0) << doc;  // a failed read leaves zeros
+    }
+    record.channel = 2;
+    record.sensitivity = 8;
+    ASSERT_EQ(write_motion(QVDB_PATH, &record), 0);
+    ASSERT_EQ(read_motion(QVDB_PATH, &record, 2), 0);
+    EXPECT_EQ(record.sensitivity, 8);
 }
 
 // Rows of one name never reach another name of the same shape: rewrites, copies and counts
@@ -264,7 +237,7 @@ TEST_F(SchemaLifecycle, NamesInASharedTableStayApart) {
     ASSERT_EQ(write_motion_effective_schedule(QVDB_PATH, other.get(), 3), 0);
     ASSERT_EQ(qvdb_read_schedule(QVDB_PATH, kOwnSchedule, other.get(), 3), 0);
     EXPECT_STREQ(other->day[0].period[1].startTime, "01:00");
-    EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT count(*) FROM schedules WHERE name = 'test_own_schedule'"), "1");
+    EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT count(*) FROM records WHERE kind = 'test_own_schedule'"), "1");
 
     HttpTarget target{};
     target.channel = 1;
@@ -288,14 +261,15 @@ TEST_F(SchemaLifecycle, WriterEmptiesTheWalWhenItCloses) {
     EXPECT_GT(wal.st_size, 0);
     qvdb_close_all();
     EXPECT_TRUE(stat((db_file(QVDB_PATH) + "-wal").c_str(), &wal) != 0 || wal.st_size == 0);
-    EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT sensitivity FROM motion WHERE channel = 4"), "9");
+    EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT doc ->> '$.sensitivity' FROM records WHERE kind = 'motion' AND id = 4"),
+              "9");
 }
 
 // Statements are reused by their text; two of the same text in use at once step independently.
 TEST_F(SchemaLifecycle, SameStatementTwiceAtOnce) {
     QvdbConnection *connection = qvdb_open(QVDB_PATH);
     ASSERT_NE(connection, nullptr);
-    const std::string sql = "SELECT channel FROM motion WHERE channel >= ? ORDER BY channel";
+    const std::string sql = "SELECT id FROM records WHERE kind = 'motion' AND id >= ? ORDER BY id";
     for (int round = 0; round < 2; round++) {  // the second round takes the statements back from the idle ones
         QvdbStatement outer(connection, sql);
         QvdbStatement inner(connection, sql);
@@ -422,17 +396,25 @@ TEST_F(ConcurrentWriters, EightProcessesLoseNothingAndNeverFailBusy) {
     EXPECT_EQ(get_param_int(QVDB_PATH, "shared_counter", 0), kProcesses * 50);
 }
 
+// Eight requests on a device root whose files do not exist yet: each finds a complete factory
+// file, whichever of them creates it, and every write lands.
 TEST_F(ConcurrentWriters, ProcessesCreatingANewFileTogetherAgree) {
+    constexpr int kProcesses = 8;
+    int upgrades = qvdb_schema_upgrades();
     std::vector<pid_t> children;
-    for (int p = 0; p < 4; p++) {
+    for (int p = 0; p < kProcesses; p++) {
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             qvdb_forget_connections();
             MotionRecord record{};
+            if (read_motion(QVDB_PATH, &record, 63) != 0 || get_param_int(QVDB_PATH, "alarm_in", 0) != 16) _exit(2);
             record.channel = p;
             record.enable = 1;
-            _exit(write_motion(QVDB_PATH, &record) == 0 ? 0 : 1);
+            OemUserRecord oem{};
+            oem.id = p;
+            oem.enable = 1;
+            _exit(write_motion(QVDB_PATH, &record) == 0 && write_user_oem(QVDB_OEM_PATH, &oem) == 0 ? 0 : 1);
         }
         children.push_back(pid);
     }
@@ -441,12 +423,17 @@ TEST_F(ConcurrentWriters, ProcessesCreatingANewFileTogetherAgree) {
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
         EXPECT_EQ(WEXITSTATUS(status), 0);
     }
-    for (int p = 0; p < 4; p++) {
+    for (int p = 0; p < kProcesses; p++) {
         MotionRecord record{};
         ASSERT_EQ(read_motion(QVDB_PATH, &record, p), 0);
         EXPECT_EQ(record.enable, 1);
     }
-    EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT count(*) FROM motion"), "64");
+    OemUserRecord oems[kQvdbMaxUsers];
+    int count = 0;
+    ASSERT_EQ(read_users_oem(QVDB_OEM_PATH, oems, &count), 0);
+    EXPECT_EQ(count, kProcesses);
+    EXPECT_EQ(query(db_file(QVDB_PATH), "SELECT count(*) FROM records WHERE kind = 'motion'"), "64");
+    EXPECT_EQ(qvdb_schema_upgrades(), upgrades);  // this process found the files made
 }
 
 }  // namespace

@@ -86,6 +86,27 @@ TEST(RouteTable, RefusesOverflowAndReusesFreedSlots) {
     EXPECT_EQ(WebResUnregister(nullptr, 1), -1);
 }
 
+// Removal takes every live route whose path equals one of the module's, including another
+// module's route of the same path; bytes after a path's NUL do not count.
+TEST(RouteTable, RemovalMatchesPathsWhereverTheyAre) {
+    int before = WebResCount();
+    WebRes first[] = {{"/r1", dummy_handler}, {"/r2", dummy_handler}, {"/r3", dummy_handler}};
+    WebRes second[] = {{"/r2", dummy_handler}, {"/r22", dummy_handler}};
+    ASSERT_EQ(WebResRegister(first, 3), 0);
+    ASSERT_EQ(WebResRegister(second, 2), 0);
+    WebRes removal[2] = {};
+    memcpy(removal[0].path, "/r2\0xyz", 8);
+    memcpy(removal[1].path, "/r9", 4);
+    EXPECT_EQ(WebResUnregister(removal, 2), 0);
+    EXPECT_EQ(WebResCount(), before + 3);
+    EXPECT_EQ(DispatchWebReq("/r2", ""), -1);
+    EXPECT_EQ(DispatchWebReq("/r22", ""), 7);
+    EXPECT_EQ(DispatchWebReq("/r1", ""), 7);
+    EXPECT_EQ(WebResUnregister(first, 3), 0);
+    EXPECT_EQ(WebResUnregister(second, 2), 0);
+    EXPECT_EQ(WebResCount(), before);
+}
+
 TEST(RouteTable, MatchesWholePathsOnly) {
     WebRes route[] = {{"/q1000", dummy_handler}};
     ASSERT_EQ(WebResRegister(route, 1), 0);

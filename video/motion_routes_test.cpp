@@ -353,7 +353,7 @@ TEST_F(MotionRoutes, OthersRouteChangesTriggersAndLogs) {
 TEST_F(MotionRoutes, UnreadableRecordsAreNeitherRewrittenNorCopied) {
     ASSERT_EQ(post_json("/6012", full_set(3)).output, kOk);
     ASSERT_EQ(post_json("/6152", "{\"camId\":1,\"schedule\":" + schedule_request(2) + "}").output, kOk);
-    exec_sql("DELETE FROM motion WHERE channel = 1");
+    exec_sql("DELETE FROM records WHERE kind = 'motion' AND id = 1");
     EXPECT_EQ(post_json("/6119", "{\"camId\":1,\"type\":2,\"triAlarms\":1}").output, kTextError);
     EXPECT_EQ(post_json("/6117", "{\"chnid\":1,\"interval\":77}").output, kOk);
     // Copying channel 1 to 3 copies its schedule but never an empty record over channel 3.

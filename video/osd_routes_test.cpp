@@ -100,7 +100,7 @@ TEST_F(OsdRoutes, NameRouteCutsAtThirtyOneAndNeverWritesAnUnreadRecord) {
     for (const char *body : {"{\"camId\":64,\"camName\":\"x\"}", "{\"camId\":-1,\"camName\":\"x\"}", "{\"camId\":3}",
                              "{\"camName\":\"x\"}", "{"})
         EXPECT_EQ(post_json("/6002", body).output, "") << body;
-    exec_sql("DELETE FROM osd WHERE channel = 2");
+    exec_sql("DELETE FROM records WHERE kind = 'osd' AND id = 2");
     EXPECT_EQ(post_json("/6002", "{\"camId\":2,\"camName\":\"x\"}").output, "");
     EXPECT_EQ(stored(2).alpha, -12345);
     EXPECT_EQ(request_codes(), std::vector<int>{});

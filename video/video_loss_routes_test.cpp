@@ -219,7 +219,7 @@ TEST_F(VideoLossRoutes, CopySkipsTheSourceAndBadItems) {
 
 TEST_F(VideoLossRoutes, UnreadableRecordsAreNeverWrittenOrCopied) {
     ASSERT_EQ(post_json("/6016", "{\"camId\":4,\"enable\":1,\"triAlarms\":1,\"interval\":44}").output, kOk);
-    exec_sql("DELETE FROM video_loss WHERE id = 1");
+    exec_sql("DELETE FROM records WHERE kind = 'video_loss' AND id = 1");
     forget_requests();
     EXPECT_EQ(post_json("/6016", "{\"camId\":1,\"enable\":1,\"triAlarms\":1,\"interval\":2}").output, "");
     EXPECT_EQ(post_json("/6017", "{\"camId\":1,\"enable\":1,\"schedule\":" + schedule_request(1) + "}").output, "");

@@ -93,6 +93,25 @@ TEST_F(NvrdbTool, ShowAndParamCommands) {
     EXPECT_EQ(nvrdb({"--root", root.path(), "param", "get", "max_cameras"}).out, "32\n");
 }
 
+// Every kind the program declares can be shown: its key 0 (second key 0) reads, or is reported
+// as not stored (a record kind without factory rows), never a usage error or a crash.
+TEST_F(NvrdbTool, ShowWorksForEveryListedKind) {
+    ASSERT_EQ(nvrdb({"--root", root.path(), "init"}).status, 0);
+    std::string tool = shell_quote(std::string(NVR_BIN_DIR) + "/nvrdb") + " --root " + shell_quote(root.path());
+    std::string script = "n=0; for kind in $(" + tool + " show --list); do n=$((n+1)); out=$(" + tool +
+                         " show \"$kind\" 0 0 2>&1); s=$?; case \"$s:$out\" in 0:*|'1:nvrdb: no '*) ;; *) echo \"$kind $s $out\";; "
+                         "esac; done; echo \"kinds $n\"";
+    FILE *pipe = popen(script.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+    ASSERT_EQ(out.compare(0, 6, "kinds "), 0) << out;  // nothing failed
+    EXPECT_GT(std::stoi(out.substr(6)), 100) << out;
+}
+
 TEST_F(NvrdbTool, UsageErrorsAndFailures) {
     struct Case {
         int line;
