@@ -19,6 +19,10 @@ scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
 (cd build && ctest --output-on-failure -j$((2 * jobs)))
 
 step "AddressSanitizer and UndefinedBehaviorSanitizer build (clang, with the fuzz targets) and tests"
+# A tree configured earlier with another compiler cannot switch: start it afresh.
+if [ -f build-asan/CMakeCache.txt ] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang' build-asan/CMakeCache.txt; then
+  rm -rf build-asan
+fi
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DNVR_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
