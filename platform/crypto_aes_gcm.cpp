@@ -5,6 +5,8 @@
 
 #include <string.h>
 
+#include "platform/crypto_bytes.h"
+
 namespace {
 
 // ---- AES -------------------------------------------------------------------------------------
@@ -129,17 +131,6 @@ void encrypt_two_blocks(const Aes256Key &key, uint8_t blocks[32]) {
 struct Block128 {
     uint32_t w[4];
 };
-
-uint32_t load_big_endian(const uint8_t *p) {
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
-}
-
-void store_big_endian(uint8_t *p, uint32_t x) {
-    p[0] = static_cast<uint8_t>(x >> 24);
-    p[1] = static_cast<uint8_t>(x >> 16);
-    p[2] = static_cast<uint8_t>(x >> 8);
-    p[3] = static_cast<uint8_t>(x);
-}
 
 Block128 load_block(const uint8_t bytes[16]) {
     Block128 b;

@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "platform/crypto_bytes.h"
+
 namespace {
 
 const uint32_t kRoundConstants[64] = {
@@ -20,17 +22,6 @@ const uint32_t kInitialState[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53
                                    0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
 
 uint32_t rotate_right(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
-
-uint32_t load_big_endian(const uint8_t *p) {
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
-}
-
-void store_big_endian(uint8_t *p, uint32_t x) {
-    p[0] = static_cast<uint8_t>(x >> 24);
-    p[1] = static_cast<uint8_t>(x >> 16);
-    p[2] = static_cast<uint8_t>(x >> 8);
-    p[3] = static_cast<uint8_t>(x);
-}
 
 // Mixes one 64-byte block into the state.
 void compress(uint32_t state[8], const uint8_t block[64]) {
