@@ -93,7 +93,3 @@ void notify_video_losses_changed(uint64_t set) {
     cgi_notify_daemon(on_video_ipc_callback, kRequestVideoLossesChanged, &set, sizeof set);
 }
 
-bool is_ptz_linkage_type(int type) {
-    return (type >= 0 && type <= 2) || (type >= 5 && type <= 13) || (type >= 15 && type <= 17) ||
-           (type >= 20 && type <= 26);
-}
