@@ -6,7 +6,7 @@
 
 #include "camera/entry_fields.h"
 #include "platform/qvsocket.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 // Reply dispatcher of every "/2001" route that waits for the daemon. It hands a reply to the
 // handler its code lists in the reply table (camera_replies.cpp) when the payload holds at least

@@ -9,7 +9,7 @@
 #include "core/response.h"
 #include "frame/dispatchreq.h"
 #include "record/record_payloads.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 namespace {
 

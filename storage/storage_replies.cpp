@@ -11,7 +11,7 @@
 #include "platform/qvstd.h"
 #include "storage/storage_module.h"
 #include "storage/storage_payloads.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 StorageReplyContext g_storage_context;
 std::atomic<bool> g_format_succeeded{false};

@@ -16,7 +16,7 @@
 #include "video/motion_payloads.h"
 #include "video/plate_settings.h"
 #include "video/regional_payloads.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 #include "video/video_module.h"
 
 namespace {
