@@ -254,7 +254,7 @@ int on_get_ipc_regional_info_cb(const void *payload, int length) {
     static RegionalRecord record;
     memcpy(&record, payload, sizeof record);
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_reply_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_add_int(answer, "result", record.result);
     json_add_int(answer, "chnid", record.chnid);
     json_add_int(answer, "sensitivity", record.sensitivity);
@@ -267,5 +267,5 @@ int on_get_ipc_regional_info_cb(const void *payload, int length) {
     for (int region = 0; region < kRegionalRegions; region++)
         json_object_array_add(actions, region_actions_json(g_regional_channel, region));
     json_object_object_add(answer, "action", actions);
-    return answer_reply_json(answer);
+    return cgi_reply_json(answer);
 }
