@@ -61,22 +61,8 @@ constexpr unsigned kRegionSubSettings =
     kSubAudible | kSubEmail | kSubPtz | kSubWhiteSchedule | kSubWhiteList | kSubHttpSchedule | kSubHttpTarget;
 
 EventActionFields region_action_fields(SmartEventRecord *record) {
-    EventActionFields fields{};  // a region's event has no "enable" key
-    fields.alarm_out_text1 = record->triChnAlarms1;
-    fields.alarm_out_text2 = record->triChnAlarms2;
-    fields.tri_alarms = &record->triAlarms;
-    fields.interval = &record->interval;
-    fields.audio_id = &record->audioId;
-    fields.email_interval = &record->email_interval;
-    fields.email_pic_enable = &record->email_pic_enable;
-    fields.tri_channels_pic = record->tri_channels_pic;
-    fields.ptz_interval = &record->ptz_interval;
-    fields.alarmout_interval = &record->alarmout_interval;
-    fields.white_interval = &record->white_interval;
-    fields.warning_light_interval = &record->warning_light_interval;
-    fields.http_notification_interval = &record->http_notification_interval;
-    fields.tri_channels = record->triChannels;
-    fields.tri_channels_set = &record->tri_channels_mask;
+    EventActionFields fields = all_action_fields(record);
+    fields.enable = nullptr;  // a region's event has no "enable" key
     return fields;
 }
 
