@@ -39,6 +39,18 @@ void sim_register_canned(const CannedEntry *entries, int count) {
     registry().insert(registry().end(), entries, entries + count);
 }
 
+std::vector<int> sim_canned_codes_registered_twice() {
+    std::vector<int> twice;
+    const std::vector<CannedEntry> &entries = registry();
+    for (size_t i = 0; i < entries.size(); i++)
+        for (size_t j = 0; j < i; j++)
+            if (entries[j].code == entries[i].code) {
+                twice.push_back(entries[i].code);
+                break;
+            }
+    return twice;
+}
+
 SimScript canned_reply(const SimRequest &request, SimState &state) {
     for (const CannedEntry &entry : registry())
         if (entry.code == request.code) return entry.reply(request, state);

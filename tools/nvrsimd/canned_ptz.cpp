@@ -56,11 +56,10 @@ SimScript basic_settings(const SimRequest &request, SimState &) {
     return sim_one_reply(Bytes(bytes, bytes + sizeof settings));
 }
 
+// The camera settings (3226) and the PTZ support (1262) are answered by the camera area's replies.
 const CannedEntry kPtzCanned[] = {
-    {kRequestCameraSetting, status_zero},
     {kRequestPtzState, ptz_state},
     {kRequestPtzFisheyeState, ptz_state},
-    {kRequestPtzSupport, status_zero},
     {kRequestPtzControl, status_zero},
     {kRequestLedStatus, led_status},
     {kRequestPtzBasic, basic_settings},

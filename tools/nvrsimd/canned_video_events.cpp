@@ -124,13 +124,12 @@ SimScript regional_query(const SimRequest &request, SimState &) {
 }
 
 SimScript status_ok(const SimRequest &, SimState &) { return reply_status(0); }
-SimScript bullet_camera(const SimRequest &, SimState &) { return reply_status(1); }  // 7503: model type
 
+// The camera's model type (2503) is answered by the camera area's replies.
 const CannedEntry kVideoEventsCanned[] = {
     {kRequestOverlayQuery, overlay_query},
     {kRequestOverlaySet, status_ok},
     {kRequestPrivacyMaskQuery, privacy_mask_query},
-    {kRequestCameraModelType, bullet_camera},
     {kRequestPrivacyMaskEdit, status_ok},
     {kRequestFisheyeQuery, fisheye_query},
     {kRequestFisheyeModeSet, status_ok},

@@ -51,6 +51,8 @@ struct CannedEntry {
 
 // Each area of the daemon registers its table of canned replies (see NVR_SIM_CANNED).
 void sim_register_canned(const CannedEntry *entries, int count);
+// Request codes that more than one area answers: the first to register would win, by link order.
+std::vector<int> sim_canned_codes_registered_twice();
 
 #define NVR_SIM_CANNED(TABLE)                                                          \
     __attribute__((constructor)) static void nvr_sim_register_##TABLE() {              \

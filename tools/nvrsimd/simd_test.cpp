@@ -93,3 +93,12 @@ TEST(SimHex, RoundTrips) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two areas answering one request code would leave the page's data to the link order.
+TEST(SimCannedReplies, EveryRequestCodeHasOneAnswer) {
+    EXPECT_EQ(sim_canned_codes_registered_twice(), std::vector<int>());
+}
+
+}  // namespace
