@@ -137,34 +137,13 @@ void JsonTextWriter::pretty_item_prefix() {
     indent(level_ + depth_);
 }
 
-void JsonTextWriter::open(char bracket) {
-    before_value();
-    if (depth_ == kMaxDepth) {
-        ok_ = false;
-        return;
+// The line break after the last item and the indentation of the closing bracket.
+void JsonTextWriter::pretty_close(bool had_items) {
+    if (had_items) {
+        reserve(1);
+        put('\n');
     }
-    reserve(2);
-    put(bracket);
-    if (pretty_) put('\n');
-    had_item_[++depth_] = false;
-}
-
-void JsonTextWriter::close(char bracket) {
-    if (depth_ == 0) {
-        ok_ = false;
-        return;
-    }
-    bool had_items = had_item_[depth_--];
-    if (pretty_) {
-        if (had_items) {
-            reserve(1);
-            put('\n');
-        }
-        indent(level_ + depth_);
-    }
-    reserve(2);
-    if (spaced_) put(' ');
-    put(bracket);
+    indent(level_ + depth_);
 }
 
 void JsonTextWriter::number(int64_t value) {
@@ -181,15 +160,6 @@ void JsonTextWriter::number(int64_t value) {
     reserve(length);
     memcpy(buffer_ + used_, at, length);
     used_ += length;
-}
-
-void JsonTextWriter::text(const char *text, size_t length) {
-    before_value();
-    reserve(1);
-    put('"');
-    escaped(text, length);
-    reserve(1);
-    put('"');
 }
 
 namespace {

@@ -76,7 +76,14 @@ class JsonTextWriter {
         after_key_ = true;
     }
     void number(int64_t value);
-    void text(const char *text, size_t length);
+    void text(const char *text, size_t length) {
+        before_value();
+        reserve(1);
+        put('"');
+        escaped(text, length);
+        reserve(1);
+        put('"');
+    }
     // Hands the rest to the print buffer; false when anything could not be written.
     bool finish();
 
@@ -86,8 +93,24 @@ class JsonTextWriter {
     static constexpr size_t kTextPiece = 128;  // escaped, a piece takes at most 6 times its size
     static_assert(kTextPiece * 6 + 2 <= kBufferSize, "an escaped piece fits the buffer");
 
-    void open(char bracket);
-    void close(char bracket);
+    void open(char bracket) {
+        before_value();
+        if (depth_ == kMaxDepth) return fail();
+        reserve(2);
+        put(bracket);
+        if (pretty_) put('\n');
+        had_item_[++depth_] = false;
+    }
+    void close(char bracket) {
+        if (depth_ == 0) return fail();
+        bool had_items = had_item_[depth_--];
+        if (pretty_) pretty_close(had_items);
+        reserve(2);
+        if (spaced_) put(' ');
+        put(bracket);
+    }
+    void pretty_close(bool had_items);
+    void fail() { ok_ = false; }
     // A value adds nothing of its own after a key, nor as the outermost value (json-c wrote what
     // precedes it); inside an array it is the next item.
     void before_value() {
