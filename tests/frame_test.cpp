@@ -134,7 +134,7 @@ TEST(RouteModules, RegisterInOrderWithoutDuplicates) {
         int full_count;
         bool complete;
     } expected[] = {
-        {"/6100", 29, true}, {"/8000", 12, false}, {"/6000", 109, false}, {"/2001", 82, false},
+        {"/6100", 29, true}, {"/8000", 12, false}, {"/6000", 109, true}, {"/2001", 82, false},
         {"/6030", 10, true}, {"/7000", 39, true}, {"/4000", 33, true},   {"/5000", 21, true},
         {"/1000", 63, true}, {"/3300", 5, false},  {"/6020", 18, false},
     };

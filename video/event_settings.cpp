@@ -6,7 +6,9 @@
 
 #include "core/json_codec.h"
 #include "core/json_util.h"
+#include "core/response.h"
 #include "core/web_utils.h"
+#include "video/video_request.h"
 
 namespace {
 
@@ -223,6 +225,15 @@ void add_event_sub_setting(json_object *answer, const EventKind &kind, int chann
         default:
             break;
     }
+}
+
+int answer_event_schedule(const char *arg, const EventKind &kind, EventSchedule which) {
+    int channel = 0;
+    if (!read_plain_channel(arg, &channel)) return 0;
+    WeeklySchedule schedule;
+    memset(&schedule, 0, sizeof schedule);
+    kind.read_schedule(which, &schedule, channel, kind.extra);
+    return cgi_answer_json(get_schedule_json_object(&schedule), kJson);
 }
 
 bool store_event_ptz_linkage(json_object *request) {

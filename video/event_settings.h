@@ -18,6 +18,22 @@
 // The plain per-channel schedules of an event kind.
 enum EventSchedule { kEffectiveSchedule, kAudibleSchedule, kEmailSchedule, kPtzSchedule };
 
+constexpr int kEventSchedules = 4;
+
+// The library's plain schedule functions of a kind keyed by channel only, in EventSchedule order
+// (null for a schedule the kind does not have).
+struct ChannelScheduleFunctions {
+    int (*read[kEventSchedules])(const char *db, WeeklySchedule *schedule, int channel);
+    int (*write[kEventSchedules])(const char *db, const WeeklySchedule *schedule, int channel);
+    int (*copy[kEventSchedules])(const char *db, const WeeklySchedule *schedule, uint64_t set);
+};
+// The same for a kind keyed by channel and a second number (event type, list mode, ...).
+struct KeyedScheduleFunctions {
+    int (*read[kEventSchedules])(const char *db, WeeklySchedule *schedule, int channel, int extra);
+    int (*write[kEventSchedules])(const char *db, const WeeklySchedule *schedule, int channel, int extra);
+    int (*copy[kEventSchedules])(const char *db, const WeeklySchedule *schedule, int extra, uint64_t set);
+};
+
 // Sub-settings kept in tables of their own, in the order a request's are stored.
 enum EventSubSetting : unsigned {
     kSubEffective = 1u << 0,        // "effective"
@@ -55,6 +71,36 @@ struct EventKind {
     const char *http_target_table;       // "httpParams"
     int ptz_type;                        // event type of the PTZ linkage list
 };
+
+// The schedule members of an EventKind over a table of the library's functions:
+//   const EventKind kFoo = {EVENT_CHANNEL_SCHEDULES(kFooSchedules), 0, "foo_whiteled_esche", ...};
+template <const ChannelScheduleFunctions &F>
+int read_channel_schedule(EventSchedule which, WeeklySchedule *schedule, int channel, int) {
+    return which < kEventSchedules && F.read[which] ? F.read[which](QVDB_PATH, schedule, channel) : -1;
+}
+template <const ChannelScheduleFunctions &F>
+int write_channel_schedule(EventSchedule which, const WeeklySchedule *schedule, int channel, int) {
+    return which < kEventSchedules && F.write[which] ? F.write[which](QVDB_PATH, schedule, channel) : -1;
+}
+template <const ChannelScheduleFunctions &F>
+int copy_channel_schedule(EventSchedule which, const WeeklySchedule *schedule, uint64_t set, int) {
+    return which < kEventSchedules && F.copy[which] ? F.copy[which](QVDB_PATH, schedule, set) : -1;
+}
+template <const KeyedScheduleFunctions &F>
+int read_keyed_schedule(EventSchedule which, WeeklySchedule *schedule, int channel, int extra) {
+    return which < kEventSchedules && F.read[which] ? F.read[which](QVDB_PATH, schedule, channel, extra) : -1;
+}
+template <const KeyedScheduleFunctions &F>
+int write_keyed_schedule(EventSchedule which, const WeeklySchedule *schedule, int channel, int extra) {
+    return which < kEventSchedules && F.write[which] ? F.write[which](QVDB_PATH, schedule, channel, extra) : -1;
+}
+template <const KeyedScheduleFunctions &F>
+int copy_keyed_schedule(EventSchedule which, const WeeklySchedule *schedule, uint64_t set, int extra) {
+    return which < kEventSchedules && F.copy[which] ? F.copy[which](QVDB_PATH, schedule, extra, set) : -1;
+}
+#define EVENT_CHANNEL_SCHEDULES(F) \
+    read_channel_schedule<F>, write_channel_schedule<F>, copy_channel_schedule<F>
+#define EVENT_KEYED_SCHEDULES(F) read_keyed_schedule<F>, write_keyed_schedule<F>, copy_keyed_schedule<F>
 
 // Decodes each sub-setting of `which` that the request carries and stores the ones that decode
 // (an absent or malformed key stores nothing). Returns the sub-settings stored.
@@ -129,5 +175,9 @@ int apply_event_action_keys(json_object *request, const EventActionFields &field
 
 // Sets a channel text field (cut to 64 characters) and the channel set it names.
 void set_channel_text(char *text, uint64_t *set, const char *value);
+
+// Answers one plain schedule of the channel named by a plain-text argument (a base-10 number 0
+// to 63; nothing is answered for anything else).
+int answer_event_schedule(const char *arg, const EventKind &kind, EventSchedule which);
 
 #endif

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/qvdb.h"
 #include "tests/harness.h"
 
 namespace event_test {
@@ -20,6 +21,7 @@ inline const char kOk[] = "Content-type: text/plain\r\n\r\nOK";
 inline const char kTextError[] = "Content-type: text/plain\r\n\r\nCGI ERROR";
 inline const char kJsonError[] = "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}";
 inline const char kJsonHeader[] = "Content-type: application/json\r\n\r\n";
+inline const char kFailed[] = "Content-type: text/plain\r\n\r\nFAILED";
 
 // A schedule in the request form: 8 days of 12 periods [start, end, action], every period of
 // day d "HH:00" to "HH:30" with HH = d + hour_base and action d + 1.
@@ -111,12 +113,40 @@ class EventRouteTest : public RouteTest {
         daemon.clear_requests();
     }
 
-    // Runs SQL on the settings file (to make a record unreadable).
+    // The payload of the only request of a code (empty when there is not exactly one).
+    Bytes only_payload(int code) {
+        std::vector<SimRequest> requests = sent(code, 1);
+        return requests.size() == 1 ? requests[0].payload : Bytes();
+    }
+
+    // Runs SQL on the settings file (to make a record unreadable), made in its factory state first.
     void exec_sql(const std::string &sql) {
+        ASSERT_EQ(qvdb_init_file(QVDB_PATH), 0);
         sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(root.at("/mnt/nand/app/qvdb.db").c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_open(root.at(QVDB_PATH).c_str(), &db), SQLITE_OK);
         EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
         sqlite3_close(db);
+    }
+    // The rows of a query on a database file of the device root, as "a|b|c" lines.
+    std::vector<std::string> query_rows(const std::string &device_path, const std::string &sql) {
+        std::vector<std::string> rows;
+        sqlite3 *db = nullptr;
+        if (sqlite3_open_v2(root.at(device_path).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_stmt *statement = nullptr;
+            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+                while (sqlite3_step(statement) == SQLITE_ROW) {
+                    std::string row;
+                    for (int c = 0; c < sqlite3_column_count(statement); c++) {
+                        const unsigned char *text = sqlite3_column_text(statement, c);
+                        row += (c ? "|" : "") + std::string(text ? reinterpret_cast<const char *>(text) : "");
+                    }
+                    rows.push_back(row);
+                }
+            }
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+        return rows;
     }
 
     void TearDown() override {

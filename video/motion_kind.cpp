@@ -21,42 +21,19 @@ QVDB_TABLE(kMotionWarningList, "motion_warning_light_params", kQvdbWarningLightS
 QVDB_SCHEDULE_TABLE(kMotionHttpSchedule, "motion_http_notification_sche");
 QVDB_TABLE(kMotionHttpTarget, "motion_http_notification_params", kQvdbHttpTargetShape);
 
-int read_motion_schedule(EventSchedule which, WeeklySchedule *schedule, int channel, int) {
-    switch (which) {
-        case kEffectiveSchedule: return read_motion_effective_schedule(kDb, schedule, channel);
-        case kAudibleSchedule: return read_motion_audible_schedule(kDb, schedule, channel);
-        case kEmailSchedule: return read_motion_email_schedule(kDb, schedule, channel);
-        case kPtzSchedule: return read_motion_ptz_schedule(kDb, schedule, channel);
-    }
-    return -1;
-}
-
-int write_motion_schedule_of(EventSchedule which, const WeeklySchedule *schedule, int channel, int) {
-    switch (which) {
-        case kEffectiveSchedule: return write_motion_effective_schedule(kDb, schedule, channel);
-        case kAudibleSchedule: return write_motion_audible_schedule(kDb, schedule, channel);
-        case kEmailSchedule: return write_motion_email_schedule(kDb, schedule, channel);
-        case kPtzSchedule: return write_motion_ptz_schedule(kDb, schedule, channel);
-    }
-    return -1;
-}
-
-int copy_motion_schedule(EventSchedule which, const WeeklySchedule *schedule, uint64_t set, int) {
-    switch (which) {
-        case kEffectiveSchedule: return copy_motion_effective_schedules(kDb, schedule, set);
-        case kAudibleSchedule: return copy_motion_audible_schedules(kDb, schedule, set);
-        case kEmailSchedule: return copy_motion_email_schedules(kDb, schedule, set);
-        case kPtzSchedule: return copy_motion_ptz_schedules(kDb, schedule, set);
-    }
-    return -1;
-}
+const ChannelScheduleFunctions kMotionSchedules = {
+    {read_motion_effective_schedule, read_motion_audible_schedule, read_motion_email_schedule,
+     read_motion_ptz_schedule},
+    {write_motion_effective_schedule, write_motion_audible_schedule, write_motion_email_schedule,
+     write_motion_ptz_schedule},
+    {copy_motion_effective_schedules, copy_motion_audible_schedules, copy_motion_email_schedules,
+     copy_motion_ptz_schedules},
+};
 
 }  // namespace
 
 const EventKind kMotionEventKind = {
-    read_motion_schedule,
-    write_motion_schedule_of,
-    copy_motion_schedule,
+    EVENT_CHANNEL_SCHEDULES(kMotionSchedules),
     0,
     kMotionWhiteSchedule.name,
     kMotionWhiteList.name,

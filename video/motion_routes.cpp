@@ -41,17 +41,6 @@ int apply_numbers(json_object *request, std::initializer_list<NumberKey> keys) {
     return applied;
 }
 
-// Answers one stored schedule of the channel named by the plain-text argument; nothing for a
-// channel that is not 0 to 63.
-int answer_plain_schedule(const char *arg, EventSchedule which) {
-    int channel = 0;
-    if (!read_plain_channel(arg, &channel)) return 0;
-    WeeklySchedule schedule;
-    memset(&schedule, 0, sizeof schedule);
-    kMotionEventKind.read_schedule(which, &schedule, channel, 0);
-    return cgi_answer_json(get_schedule_json_object(&schedule), kJson);
-}
-
 // Stores the request's "schedule" as one of the channel's schedules and tells the daemon. The
 // channel comes from "camId", 0 to 63; `refuse_kind` is the answer to a bad request (-1: none).
 int store_requested_schedule(const char *arg, int (*write)(const char *, const WeeklySchedule *, int),
@@ -149,10 +138,10 @@ int on_get_movedetect_info(const char *arg) {
 }
 
 // "/6011", "/6153", "/6120", "/6158": one schedule of the channel given as plain text.
-int OnGetMotionSchedule(const char *arg) { return answer_plain_schedule(arg, kAudibleSchedule); }
-int on_get_move_effective_sche(const char *arg) { return answer_plain_schedule(arg, kEffectiveSchedule); }
-int on_get_move_email_sche(const char *arg) { return answer_plain_schedule(arg, kEmailSchedule); }
-int on_get_move_ptz_sche(const char *arg) { return answer_plain_schedule(arg, kPtzSchedule); }
+int OnGetMotionSchedule(const char *arg) { return answer_event_schedule(arg, kMotionEventKind, kAudibleSchedule); }
+int on_get_move_effective_sche(const char *arg) { return answer_event_schedule(arg, kMotionEventKind, kEffectiveSchedule); }
+int on_get_move_email_sche(const char *arg) { return answer_event_schedule(arg, kMotionEventKind, kEmailSchedule); }
+int on_get_move_ptz_sche(const char *arg) { return answer_event_schedule(arg, kMotionEventKind, kPtzSchedule); }
 
 // "/6012": the full motion settings of a channel; every field it does not carry becomes 0.
 int on_set_movedetect_info(const char *arg) {

@@ -14,6 +14,7 @@
 #include "frame/dispatchreq.h"
 #include "video/camera_overlay_payloads.h"
 #include "video/motion_payloads.h"
+#include "video/plate_settings.h"
 #include "video/regional_payloads.h"
 #include "video/reply_view.h"
 #include "video/video_module.h"
@@ -365,7 +366,6 @@ struct VideoReplyRoute {
 #define FIELDS(CODE, TABLE, RECORD_SIZE) {CODE, TABLE, NVR_ARRAY_COUNT(TABLE), RECORD_SIZE, nullptr}
 #define HANDLER(CODE, FUNCTION) {CODE, nullptr, 0, 0, FUNCTION}
 
-// Reply 8289 (plate recognition settings) joins this table with its route.
 const VideoReplyRoute kVideoReplies[] = {
     HANDLER(6207, answer_plate_wildcards),
     HANDLER(6208, on_cgi_status_text_cb),
@@ -413,6 +413,8 @@ const VideoReplyRoute kVideoReplies[] = {
     HANDLER(7502, on_get_ipc_privacy_mask_cb),
     HANDLER(8210, on_set_osdconfig_cb),
     HANDLER(8211, on_get_osdconfig_cb),
+    // Licence-plate recognition settings.
+    HANDLER(8289, on_get_anpr_settings_cb),
 };
 
 #undef FIELDS
