@@ -161,6 +161,21 @@ TEST_F(IpcTest, NoticesThenAWaitingRequestOnOneChannel) {
     EXPECT_EQ(daemon.requests_with_code(4014).size(), 1u);
 }
 
+// A peer of our own making in the daemon's place: its listening socket, or -1.
+int listen_as_daemon(const DeviceRoot &root) {
+    std::string path = root.at("/var/run/qvsocket");
+    unlink(path.c_str());
+    int listen_fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    struct sockaddr_un addr = {};
+    addr.sun_family = AF_UNIX;
+    strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    if (bind(listen_fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || listen(listen_fd, 1) != 0) {
+        close(listen_fd);
+        return -1;
+    }
+    return listen_fd;
+}
+
 // A daemon that answers a notice at once, then reads on once the channel has closed.
 void answer_the_notice_then_read(int listen_fd, int *read_result, int *read_errno) {
     int fd = accept(listen_fd, nullptr, nullptr);
@@ -183,14 +198,8 @@ TEST_F(IpcTest, ANoticesReplyLeftUnreadStillEndsTheDaemonsStreamCleanly) {
     daemon.stop();
     setenv("NVR_TIME_DIVISOR", "1", 1);  // the whole send pause, in which the reply arrives
     nvr_devroot_reset();
-    std::string path = root.at("/var/run/qvsocket");
-    unlink(path.c_str());
-    int listen_fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    struct sockaddr_un addr = {};
-    addr.sun_family = AF_UNIX;
-    strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-    ASSERT_EQ(bind(listen_fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
-    listen(listen_fd, 1);
+    int listen_fd = listen_as_daemon(root);
+    ASSERT_GE(listen_fd, 0);
     int result = -2, error = 0;
     std::thread peer(answer_the_notice_then_read, listen_fd, &result, &error);
     cgi_notify_daemon(counting_dispatcher, 4014, nullptr, 0);
@@ -251,14 +260,8 @@ TEST_F(IpcTest, MalformedFramesDropTheConnection) {
         {__LINE__, kWireMagic, 1, 32, kWireMaxPayload + 1},
     };
     for (const Case &c : cases) {
-        std::string path = root.at("/var/run/qvsocket");
-        unlink(path.c_str());
-        int listen_fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        struct sockaddr_un addr = {};
-        addr.sun_family = AF_UNIX;
-        strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-        ASSERT_EQ(bind(listen_fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
-        listen(listen_fd, 1);
+        int listen_fd = listen_as_daemon(root);
+        ASSERT_GE(listen_fd, 0);
         MessageHeader bad = {};
         bad.magic = c.magic;
         bad.version = c.version;
