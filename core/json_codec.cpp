@@ -4,6 +4,9 @@
 #include <string.h>
 
 #include <initializer_list>
+#include <memory>
+#include <new>
+#include <utility>
 
 #include "core/json_util.h"
 #include "core/web_utils.h"
@@ -44,26 +47,41 @@ int channel_value(json_object *value) {
     return channel >= 0 && channel < kQvdbChannels ? static_cast<int>(channel) : -1;
 }
 
-// The periods a schedule answers, copied from the record so that they print after it is gone:
-// 8 days of 12 {"startTime", "endTime"(, "actionType")}.
+// The periods a schedule answers, packed so that they print after the record is gone: for each
+// of the 8 x 12 periods the length and bytes of its start and end texts, then its action type.
 struct ScheduleAnswer {
-    SchedulePeriod period[8][kSchedulePeriodsPerDay];
+    std::unique_ptr<uint8_t[]> periods;
     bool with_action;
 };
 
+// A text and where the next field starts.
+const uint8_t *unpack_text(const uint8_t *at, const char **text, size_t *length) {
+    *length = *at;
+    *text = reinterpret_cast<const char *>(at + 1);
+    return at + 1 + *length;
+}
+
 void print_schedule(const ScheduleAnswer &schedule, JsonTextWriter &out) {
+    const uint8_t *at = schedule.periods.get();
     out.begin_array();
-    for (const auto &day : schedule.period) {
+    for (int d = 0; d < 8; d++) {
         out.begin_array();
-        for (const SchedulePeriod &period : day) {
+        for (int p = 0; p < kSchedulePeriodsPerDay; p++) {
+            const char *text;
+            size_t length;
             out.begin_object();
+            at = unpack_text(at, &text, &length);
             out.key("startTime");
-            out.text(period.startTime, strnlen(period.startTime, sizeof period.startTime));
+            out.text(text, length);
+            at = unpack_text(at, &text, &length);
             out.key("endTime");
-            out.text(period.endTime, strnlen(period.endTime, sizeof period.endTime));
+            out.text(text, length);
+            int32_t action;
+            memcpy(&action, at, sizeof action);
+            at += sizeof action;
             if (schedule.with_action) {
                 out.key("actionType");
-                out.number(period.actionType);
+                out.number(action);
             }
             out.end_object();
         }
@@ -72,17 +90,33 @@ void print_schedule(const ScheduleAnswer &schedule, JsonTextWriter &out) {
     out.end_array();
 }
 
+uint8_t *pack_text(uint8_t *at, const char *field, size_t size) {
+    static_assert(sizeof(SchedulePeriod::startTime) < 256, "a text's length fits its byte");
+    size_t length = strnlen(field, size);
+    *at = static_cast<uint8_t>(length);
+    memcpy(at + 1, field, length);
+    return at + 1 + length;
+}
+
 // The camera form leaves the periods of a day without its flag empty.
 json_object *schedule_json(const WeeklySchedule *schedule, bool camera_form) {
-    ScheduleAnswer answer;
-    answer.with_action = !camera_form;
-    for (int d = 0; d < 8; d++) {
-        if (!camera_form || schedule->day[d].dayFlag != 0)
-            memcpy(answer.period[d], schedule->day[d].period, sizeof answer.period[d]);
-        else
-            memset(answer.period[d], 0, sizeof answer.period[d]);
+    uint8_t packed[8 * kSchedulePeriodsPerDay * (2 + sizeof(SchedulePeriod))];
+    uint8_t *at = packed;
+    for (const ScheduleDay &day : schedule->day) {
+        bool shown = !camera_form || day.dayFlag != 0;
+        for (int p = 0; p < kSchedulePeriodsPerDay; p++) {
+            const SchedulePeriod &period = day.period[p];
+            at = pack_text(at, period.startTime, shown ? sizeof period.startTime : 0);
+            at = pack_text(at, period.endTime, shown ? sizeof period.endTime : 0);
+            memcpy(at, &period.actionType, sizeof period.actionType);
+            at += sizeof period.actionType;
+        }
     }
-    return json_printed_value<ScheduleAnswer, print_schedule>(json_type_array, answer);
+    size_t size = static_cast<size_t>(at - packed);
+    ScheduleAnswer answer{std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]), !camera_form};
+    if (!answer.periods) return nullptr;
+    memcpy(answer.periods.get(), packed, size);
+    return json_printed_value<ScheduleAnswer, print_schedule>(json_type_array, std::move(answer));
 }
 
 // Fills days x periods of [start, end(, action)] arrays into a cleared schedule.
