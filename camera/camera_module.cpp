@@ -1,4 +1,5 @@
 // Route module "/2001" (camera-side settings): route table.
+#include "camera/camera_functions.h"
 #include "camera/camera_module.h"
 
 #include "frame/dispatchreq.h"
@@ -38,6 +39,61 @@ static const WebRes kCameraRoutes[] = {
     // Point-of-sale overlay.
     {"/2073", on_cgi_get_pos_info},
     {"/2074", on_cgi_set_pos_info},
+    // Face detection.
+    {"/2077", on_cgi_set_face_config},
+    // Image.
+    {"/2019", on_get_camera_image_enhance},
+    {"/2020", on_set_camera_image_enhance},
+    {"/2021", on_get_camera_image_display},
+    {"/2022", on_set_camera_image_display},
+    {"/2023", on_get_camera_param},
+    {"/2024", on_set_camera_param},
+    {"/2037", on_get_camera_daynight},
+    {"/2038", on_set_camera_daynight},
+    {"/2039", on_get_camera_roi},
+    {"/2040", on_set_camera_roi},
+    {"/2041", on_get_camera_schedule},
+    {"/2042", on_set_camera_schedule},
+    {"/2043", on_get_camera_exposure_schedule},
+    {"/2044", on_set_camera_exposure_schedule},
+    {"/2045", on_get_camera_schedule_2},
+    {"/2046", on_set_camera_schedule_2},
+    {"/2047", on_set_camera_image_scenes},
+    {"/2048", on_set_camera_exposure_list},
+    {"/2049", on_get_camera_exposure_list},
+    {"/2050", on_set_camera_roi_area},
+    // Streams, audio and camera-side functions.
+    {"/2009", on_get_camera_stream},
+    {"/2010", on_set_camera_stream},
+    {"/2030", on_set_camera_streams},
+    {"/2028", on_web_get_motion_status},
+    {"/2051", on_get_camera_motion},
+    {"/2052", on_set_camera_motion},
+    {"/2053", on_get_camera_log},
+    {"/2054", on_cgi_get_auto_tracking_status},
+    {"/2055", on_cgi_set_auto_tracking_status},
+    {"/2056", on_cgi_get_ptz_support},
+    {"/2058", on_cgi_get_watermark},
+    {"/2059", on_cgi_set_watermark},
+    {"/2060", on_cgi_get_ipc_event_stream},
+    {"/2061", on_cgi_set_ipc_event_stream},
+    {"/2062", on_cgi_get_ipc_lpr_night_mode},
+    {"/2063", on_cgi_get_ipc_audio_info},
+    {"/2064", on_cgi_set_ipc_audio_info},
+    {"/2065", on_cgi_get_ipc_system_info},
+    {"/2068", on_cgi_get_ipc_custom_param},
+    // Maintenance and event schedules.
+    {"/2013", on_get_record_calendar},
+    {"/2026", on_web_sendto_qt_cmd},
+    {"/2027", on_web_get_chip_code},
+    {"/2034", on_get_ipv6_support},
+    {"/2035", on_get_camera_event_schedules},
+    {"/2036", on_set_camera_event_schedules},
+    {"/2078", on_start_camera_upgrade},
+    {"/2079", on_get_camera_upgrade_status},
+    {"/2080", on_upgrade_cameras_from_url},
+    {"/2081", on_stop_camera_upgrade},
+    {"/2082", on_cgi_probe},
 };
 
 NVR_ROUTE_MODULE(4, "/2001", kCameraRoutes)

@@ -3,8 +3,12 @@
 #include <json-c/json.h>
 #include <string.h>
 
+#include "camera/camera_functions.h"
 #include "camera/camera_module.h"
 #include "camera/camera_payloads.h"
+#include "camera/function_payloads.h"
+#include "camera/image_payloads.h"
+#include "camera/maintenance_payloads.h"
 #include "core/ipc.h"
 #include "core/json_util.h"
 #include "core/response.h"
@@ -38,6 +42,48 @@ const CameraReply kCameraReplies[] = {
     {6423, 0, on_cgi_res_zero_cb},
     // Point-of-sale overlay.
     {6421, 4, on_cgi_res_cb},
+    // Face detection.
+    {8381, 4, on_cgi_face_status_cb},
+    // Image.
+    {8221, static_cast<int>(sizeof(ImageEnhanceReply)), on_get_ipc_ipcimage_enhancement_cb},
+    {8222, 4, on_cgi_ok_cb},
+    {8223, static_cast<int>(sizeof(ImageDisplayReply)), on_get_ipc_ipcimage_display_cb},
+    {8224, 4, on_cgi_ok_cb},
+    {8225, static_cast<int>(sizeof(CameraParamReply)), on_get_ipc_common_param_cb},
+    {8226, 4, on_cgi_ok_cb},
+    {8271, kRoiReplySize, on_get_camera_roi_cb},
+    {8273, kScheduleReplySize, on_get_camera_schedule_cb},
+    {8275, kExposureScheduleReplySize, on_get_camera_exposure_schedule_cb},
+    {8277, kScheduleReplySize, on_get_camera_schedule_2_cb},
+    {8278, static_cast<int>(sizeof(DayNightReply)), on_get_camera_daynight_cb},
+    // Streams, audio and camera-side functions. 8204 with state 0 needs its 556 bytes (its handler
+    // checks); 8360 is text: its handler answers an empty one.
+    {8203, kStreamReplySize, on_set_camera_stream_cb},
+    {8204, 4, on_get_camera_stream_cb},
+    {8307, 8, on_web_get_motion_status_cb},
+    {8358, static_cast<int>(sizeof(CameraMotionRecord)), on_get_camera_motion_cb},
+    {8360, 1, on_get_camera_log_cb},
+    {8366, 4, on_cgi_res_cb},
+    {8294, static_cast<int>(sizeof(TrackingRecord)), on_cgi_get_auto_tracking_status_cb},
+    {8375, 4, on_cgi_res_cb},
+    {6262, 4, on_cgi_res_cb},
+    {6213, kWatermarkReplySize, on_cgi_get_watermark_cb},
+    {6216, 4, on_cgi_res_cb},
+    {6217, static_cast<int>(sizeof(EventStreamRecord)), on_cgi_get_ipc_event_stream_cb},
+    {6218, 4, on_cgi_res_cb},
+    {6219, static_cast<int>(sizeof(LprNightModeReply)), on_cgi_get_ipc_lpr_night_mode_cb},
+    {8371, static_cast<int>(sizeof(AudioInfoReply)), on_cgi_get_ipc_audio_info_cb},
+    {8372, 4, on_cgi_ok_cb},
+    {8376, kSystemInfoReplySize, on_cgi_get_ipc_system_info_cb},
+    {8377, kCustomParamReplyData, on_cgi_get_ipc_custom_param_cb},
+    // Maintenance. 8386 answers the text error itself when it is shorter than its 72 bytes.
+    {8493, kCalendarReplySize, on_get_record_calendar_cb},
+    {9002, kLocalUiResultText, on_get_qt_cmd_result_cb},
+    {9003, kLocalUiResultText, on_get_qt_cmd_result_cb},
+    {9004, 1, on_get_get_chip_code_cb},
+    {8385, 4, on_cgi_res_cb},
+    {8386, 1, on_get_camera_upgrade_status_cb},
+    {8379, static_cast<int>(sizeof(CameraUpgradeStatus)), on_upgrade_cameras_from_url_cb},
 };
 
 const CameraReply *find_reply(int code) {

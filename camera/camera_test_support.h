@@ -38,6 +38,16 @@ Bytes bytes_of(const Record &record) {
     return Bytes(bytes, bytes + sizeof record);
 }
 
+// A request's payload as its layout (zero-filled when shorter); its size must be the layout's.
+template <typename Record>
+Record record_from(const Bytes &payload) {
+    Record record;
+    memset(static_cast<void *>(&record), 0, sizeof record);
+    EXPECT_EQ(payload.size(), sizeof record);
+    memcpy(static_cast<void *>(&record), payload.data(), payload.size() < sizeof record ? payload.size() : sizeof record);
+    return record;
+}
+
 inline Bytes operator+(Bytes a, const Bytes &b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;

@@ -78,7 +78,9 @@ TEST(RouteTable, RefusesOverflowAndReusesFreedSlots) {
     EXPECT_EQ(WebResUnregister(module.data(), 90), 0);
     EXPECT_EQ(WebResCount(), 421);
     EXPECT_EQ(DispatchWebReq("/y5", ""), -1);
-    EXPECT_EQ(WebResUnregister(extra.data(), static_cast<int>(extra.size())), 0);
+    if (!extra.empty()) {  // with every module complete the program itself holds the 421
+        EXPECT_EQ(WebResUnregister(extra.data(), static_cast<int>(extra.size())), 0);
+    }
     EXPECT_EQ(WebResCount(), before);
 
     EXPECT_EQ(WebResRegister(nullptr, 1), -1);
@@ -134,9 +136,9 @@ TEST(RouteModules, RegisterInOrderWithoutDuplicates) {
         int full_count;
         bool complete;
     } expected[] = {
-        {"/6100", 29, true}, {"/8000", 12, false}, {"/6000", 109, true}, {"/2001", 82, false},
+        {"/6100", 29, true}, {"/8000", 12, true}, {"/6000", 109, true}, {"/2001", 82, true},
         {"/6030", 10, true}, {"/7000", 39, true}, {"/4000", 33, true},   {"/5000", 21, true},
-        {"/1000", 63, true}, {"/3300", 5, false},  {"/6020", 18, false},
+        {"/1000", 63, true}, {"/3300", 5, true},  {"/6020", 18, true},
     };
     ASSERT_EQ(nvr_module_count(), 11);
     std::set<std::string> paths;

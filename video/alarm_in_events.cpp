@@ -9,6 +9,7 @@
 #include "core/qvdb_alarm.h"
 #include "core/response.h"
 #include "core/web_utils.h"
+#include "video/alarm_in_settings.h"
 #include "video/channel_list.h"
 #include "video/event_settings.h"
 #include "video/video_module.h"
@@ -41,6 +42,9 @@ const ChannelScheduleFunctions kAlarmInSchedules = {
      copy_alarmin_ptz_schedules},
 };
 
+}  // namespace
+
+// The alarm pages of module "/6020" store and show the same sub-settings of an input.
 const EventKind kAlarmInEventKind = {
     EVENT_CHANNEL_SCHEDULES(kAlarmInSchedules),
     0,
@@ -52,6 +56,8 @@ const EventKind kAlarmInEventKind = {
     "alarmin_http_notification_params",
     kAlarmInPtzType,
 };
+
+namespace {
 
 // ---- the stored inputs ------------------------------------------------------------------------------
 

@@ -37,6 +37,14 @@ class ReplyView {
         return std::string(start, nul ? static_cast<const char *>(nul) - start : limit);
     }
 
+    // Copies `size` bytes from a byte offset into out; false (out untouched) when they are not all
+    // inside the payload.
+    bool copy(int offset, void *out, size_t size) const {
+        if (offset < 0 || !out || !holds(static_cast<long>(offset) + static_cast<long>(size))) return false;
+        memcpy(out, bytes_ + offset, size);
+        return true;
+    }
+
     int length() const { return length_; }
 
   private:
