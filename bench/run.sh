@@ -123,7 +123,7 @@ fi
 # Licence plates: a 10,000-plate batch, one transaction with prepared statements. A request body
 # (at most 30719 characters) carries about 2,000 plates, so the batch runs through the library
 # from platebatch; every run after the first replaces the stored plates.
-if [ -x build/bin/platebatch ]; then
+if [ -x build/bin/platebatch ] && [ -z "${BENCH_INSTRUCTIONS:-}" ]; then
   read -r batch_us batch_kb < <("$work/runner" 5 "$PWD/build/bin/platebatch" --root "$root" 10000)
   awk -v c="$batch_us" -v k="$batch_kb" \
     'BEGIN { printf "%-22s %8.1f ms per batch  peak RSS %6d KiB\n", "10,000-plate batch", c / 1000, k }'
