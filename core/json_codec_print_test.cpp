@@ -170,8 +170,13 @@ TEST(EncoderPrint, ValuesPrintAgainAndOutliveTheirRecord) {
     std::string first = json_object_to_json_string(answer);
     EXPECT_EQ(first, json_object_to_json_string(expected));
     EXPECT_EQ(json_object_to_json_string(answer), first);  // printed twice, alike
-    // A value that prints itself still has the JSON type of what it prints.
-    EXPECT_TRUE(json_object_is_type(json_object_object_get(answer, "value"), json_type_array));
+    // A value that prints itself still has the JSON type of what it prints; json-c refuses to
+    // copy it rather than make a copy without its record.
+    json_object *value = json_object_object_get(answer, "value");
+    EXPECT_TRUE(json_object_is_type(value, json_type_array));
+    json_object *copy = nullptr;
+    EXPECT_NE(json_object_deep_copy(value, &copy, nullptr), 0);
+    if (copy) json_object_put(copy);
 }
 
 // ----- lists and the HTTP target, through the database -----

@@ -151,15 +151,17 @@ class JsonTextWriter {
 
 // A json-c array or object that prints itself from `data` with `Print`, instead of holding
 // json-c nodes: json-c calls Print whenever the value, or an answer holding it, is serialised,
-// and frees the data with the value. Encoders return such values for bulky
-// sub-settings. It has no items of its own: add it to an answer and print it; whoever needs to
-// walk it parses its printed text.
+// and frees the data with the value. Encoders return such values for bulky sub-settings. It
+// has no items of its own: add it to an answer and print it; whoever needs to walk it parses
+// its printed text (json-c's deep copy refuses it).
 template <typename Data, void (*Print)(const Data &, JsonTextWriter &)>
 json_object *json_printed_value(json_type type, Data data) {
     struct Serializer {
         static int print(json_object *value, printbuf *out, int level, int flags) {
+            const Data *data = static_cast<const Data *>(json_object_get_userdata(value));
+            if (!data) return -1;
             JsonTextWriter writer(out, level, flags);
-            Print(*static_cast<const Data *>(json_object_get_userdata(value)), writer);
+            Print(*data, writer);
             return writer.finish() ? 0 : -1;
         }
         static void release(json_object *, void *copy) { delete static_cast<Data *>(copy); }
