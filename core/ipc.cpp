@@ -1,6 +1,7 @@
 // Request channel to the recorder daemon: send, wait for the reply, per-code wait limits.
 #include "core/ipc.h"
 
+#include <stdint.h>
 #include <string.h>
 
 #include <mutex>
@@ -128,7 +129,7 @@ void cgi_notify_daemon(ReplyDispatcher callback, int request_code, const void *p
 void cgi_reply_done(int value) { g_callback_done.store(value); }
 
 bool reply_word(const void *payload, int length, int index, int *out) {
-    if (!payload || index < 0 || length < 0 || static_cast<long>(index + 1) * 4 > length) return false;
+    if (!payload || index < 0 || length < 0 || (static_cast<int64_t>(index) + 1) * 4 > length) return false;
     memcpy(out, static_cast<const char *>(payload) + index * 4, 4);
     return true;
 }

@@ -1,10 +1,12 @@
 // URL-safe Base64 helpers and the package cipher of the maker's crypto library.
 #include "platform/qvcrypt.h"
 
+#include <errno.h>
 #include <openssl/evp.h>
-#include <openssl/rand.h>
 #include <openssl/sha.h>
+#include <stdint.h>
 #include <string.h>
+#include <sys/random.h>
 
 #include "platform/qvstd.h"
 
@@ -51,18 +53,31 @@ int aesDecryWeb(const unsigned char *package, int length, const char *key, unsig
 }
 
 int aesEncryWeb(const unsigned char *data, int length, const char *key, unsigned char *out, int out_size) {
-    if (!data || !out || length < 0 || static_cast<long>(length) + kWebPackageNonce + kWebPackageTag > out_size)
+    if (!data || !out || length < 0 || static_cast<int64_t>(length) + kWebPackageNonce + kWebPackageTag > out_size)
         return -1;
     unsigned char digest[SHA256_DIGEST_LENGTH];
     package_key(key, digest);
-    if (RAND_bytes(out, kWebPackageNonce) != 1) return -1;
+    if (!qv_random_bytes(out, kWebPackageNonce)) return -1;
     int produced = gcm_pass(true, digest, out, data, length, out + kWebPackageNonce, out + kWebPackageNonce + length);
     return produced < 0 ? -1 : length + kWebPackageNonce + kWebPackageTag;
 }
 
+bool qv_random_bytes(unsigned char *out, size_t count) {
+    size_t got = 0;
+    while (got < count) {
+        ssize_t n = getrandom(out + got, count - got, 0);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        got += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 int base64EncodeUrl(const unsigned char *data, int length, char *out, int out_size) {
     if (!data || length < 0 || !out) return -1;
-    long needed = (static_cast<long>(length) * 4 + 2) / 3;
+    int64_t needed = (static_cast<int64_t>(length) * 4 + 2) / 3;
     if (needed + 1 > out_size) return -1;
     int o = 0;
     for (int i = 0; i < length; i += 3) {

@@ -2,6 +2,11 @@
 #ifndef NVR_PLATFORM_QVCRYPT_H
 #define NVR_PLATFORM_QVCRYPT_H
 
+#include <stddef.h>
+
+// Fills count bytes from the system's cryptographic random source; false when it fails.
+bool qv_random_bytes(unsigned char *out, size_t count);
+
 // Encodes length bytes with the alphabet A-Z a-z 0-9 '-' '_' and no padding. Returns the
 // text length, or -1 when the result (with its NUL) does not fit in out_size.
 int base64EncodeUrl(const unsigned char *data, int length, char *out, int out_size);

@@ -42,12 +42,12 @@ bool write_all(int fd, const char *data, size_t length) {
     return true;
 }
 
-long copy_read_write(int fd_in, int fd_out, long length) {
+int64_t copy_read_write(int fd_in, int fd_out, int64_t length) {
     char buffer[16384];
-    long copied = 0;
+    int64_t copied = 0;
     while (length < 0 || copied < length) {
         size_t want = sizeof buffer;
-        if (length >= 0 && static_cast<long>(want) > length - copied) want = static_cast<size_t>(length - copied);
+        if (length >= 0 && static_cast<int64_t>(want) > length - copied) want = static_cast<size_t>(length - copied);
         ssize_t got = read(fd_in, buffer, want);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return -1;
@@ -125,18 +125,18 @@ int qv_vpclose(FILE *stream) {
     return pid < 0 ? -1 : wait_exit_status(pid);
 }
 
-long qv_spliced_copy_ex(int fd_in, int fd_out, long length) {
+int64_t qv_spliced_copy_ex(int fd_in, int fd_out, int64_t length) {
     if (fd_in < 0 || fd_out < 0) return -1;
-    long copied = 0;
+    int64_t copied = 0;
     while (length < 0 || copied < length) {
         size_t want = 1 << 20;
-        if (length >= 0 && static_cast<long>(want) > length - copied) want = static_cast<size_t>(length - copied);
+        if (length >= 0 && static_cast<int64_t>(want) > length - copied) want = static_cast<size_t>(length - copied);
         ssize_t sent = sendfile(fd_out, fd_in, nullptr, want);
         if (sent < 0 && errno == EINTR) continue;
         if (sent < 0) {
             // Descriptors that sendfile cannot serve are copied by hand, from where it stopped.
             if (errno != EINVAL && errno != ENOSYS) return -1;
-            long rest = copy_read_write(fd_in, fd_out, length < 0 ? -1 : length - copied);
+            int64_t rest = copy_read_write(fd_in, fd_out, length < 0 ? -1 : length - copied);
             return rest < 0 ? -1 : copied + rest;
         }
         if (sent == 0) break;

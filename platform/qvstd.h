@@ -2,6 +2,7 @@
 #ifndef NVR_PLATFORM_QVSTD_H
 #define NVR_PLATFORM_QVSTD_H
 
+#include <stdint.h>
 #include <stdio.h>
 
 // Runs a program (found through PATH) with an argument vector, no shell; its standard output
@@ -17,7 +18,7 @@ int qv_vpclose(FILE *stream);
 
 // Copies from fd_in to fd_out until end of input (length < 0) or length bytes, with sendfile
 // or splice when the descriptors allow it and read/write otherwise. The bytes copied, or -1.
-long qv_spliced_copy_ex(int fd_in, int fd_out, long length);
+int64_t qv_spliced_copy_ex(int fd_in, int fd_out, int64_t length);
 
 // 0 when the device path exists, -1 when not.
 int qv_check_file_exist(const char *device_path);

@@ -1,6 +1,7 @@
 // The standard-utility stand-ins, the package cipher and the translation table.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -148,6 +149,45 @@ TEST(PackageCipher, RoundTripAndRefusals) {
                          long_key.c_str(), sealed, sizeof sealed);
     EXPECT_EQ(aesDecryWeb(sealed, length, std::string(32, 'k').c_str(), opened, sizeof opened),
               static_cast<int>(plain.size()));
+}
+
+// Standard AES-256-GCM through OpenSSL's EVP interface, keyed by the SHA-256 of the key text: the
+// packages' format as any other tool writes and reads it.
+std::vector<unsigned char> evp_gcm(bool encrypt, const std::string &key_text, const unsigned char *nonce,
+                                   const std::vector<unsigned char> &in, unsigned char *tag) {
+    unsigned char key[32];
+    unsigned int key_length = 0;
+    EVP_Digest(key_text.data(), key_text.size(), key, &key_length, EVP_sha256(), nullptr);
+    std::vector<unsigned char> out(in.size() + 16);
+    int produced = 0, last = 0;
+    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
+    EVP_CipherInit_ex(ctx, EVP_aes_256_gcm(), nullptr, key, nonce, encrypt ? 1 : 0);
+    EVP_CipherUpdate(ctx, out.data(), &produced, in.data(), static_cast<int>(in.size()));
+    if (!encrypt) EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_SET_TAG, 16, tag);
+    bool ok = EVP_CipherFinal_ex(ctx, out.data() + produced, &last) == 1;
+    if (encrypt) EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_GET_TAG, 16, tag);
+    EVP_CIPHER_CTX_free(ctx);
+    out.resize(ok ? static_cast<size_t>(produced + last) : 0);
+    return out;
+}
+
+TEST(PackageCipher, AgreesWithStandardGcmBothWays) {
+    const std::string plain_text(100, 'z');  // more than one block, not a multiple of 16
+    std::vector<unsigned char> plain(plain_text.begin(), plain_text.end());
+    const unsigned char nonce[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    unsigned char tag[16];
+    std::vector<unsigned char> package(nonce, nonce + 12);
+    std::vector<unsigned char> cipher = evp_gcm(true, "key", nonce, plain, tag);
+    package.insert(package.end(), cipher.begin(), cipher.end());
+    package.insert(package.end(), tag, tag + 16);
+    unsigned char opened[128];
+    ASSERT_EQ(aesDecryWeb(package.data(), static_cast<int>(package.size()), "key", opened, sizeof opened), 100);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(opened), 100), plain_text);
+
+    unsigned char sealed[160];
+    ASSERT_EQ(aesEncryWeb(plain.data(), 100, "key", sealed, sizeof sealed), 128);
+    std::vector<unsigned char> body(sealed + 12, sealed + 112);
+    EXPECT_EQ(evp_gcm(false, "key", sealed, body, sealed + 112), plain);
 }
 
 TEST(Translation, EveryCatalogueNumberHasEnglishText) {

@@ -5,7 +5,6 @@
 #include <stdio.h>
 #include <string.h>
 #include <strings.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +19,7 @@
 #include "frame/cgi_env.h"
 #include "frame/multipart.h"
 #include "platform/devroot.h"
+#include "platform/qvcrypt.h"
 #include "system/login.h"
 #include "system/system_module.h"
 
@@ -35,20 +35,6 @@ constexpr int kLoginSubType = 201;
 constexpr int kNothingInParticular = 900;
 constexpr int kTypeRefused = -2;  // accounts of type 3 may not log in here
 constexpr int kTypeFailed = -1;
-
-// Fills `count` bytes from the system's random source; false when it fails.
-bool random_bytes(unsigned char *out, size_t count) {
-    size_t got = 0;
-    while (got < count) {
-        ssize_t n = getrandom(out + got, count - got, 0);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        got += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 bool is_host_character(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
@@ -136,7 +122,7 @@ int get_session_id(char *out) {
     int digits = 0;
     unsigned char pool[64];
     while (digits < kSessionDigits) {
-        if (!random_bytes(pool, sizeof pool)) return -1;
+        if (!qv_random_bytes(pool, sizeof pool)) return -1;
         // Bytes of 250 and above are dropped so that every digit is equally likely.
         for (size_t i = 0; i < sizeof pool && digits < kSessionDigits; i++) {
             if (pool[i] >= 250) continue;

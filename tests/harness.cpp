@@ -3,10 +3,12 @@
 #include "tests/harness.h"
 
 #include "core/qvdb.h"
+#include "fuzz/route_seed.h"
 #include "platform/devroot.h"
 #include "platform/make_dirs.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -45,6 +47,26 @@ void remove_tree(const std::string &path) {
     } else {
         unlink(path.c_str());
     }
+}
+
+// With NVR_FUZZ_SEEDS set, every query-string or body request a test makes is also written
+// there as an input of the route fuzzer, each of its daemon requests answered with zeros.
+void write_fuzz_seed(const CgiRequest &request, const std::map<std::string, std::string> &vars) {
+    const char *dir = getenv("NVR_FUZZ_SEEDS");
+    if (!dir || !*dir || request.content_type.compare(0, 10, "multipart/") == 0) return;
+    bool get = request.method == "GET";
+    if ((get ? request.query : request.body).size() > 4096) return;  // the readers' limits are tested elsewhere
+    auto var = [&vars](const char *name) {
+        auto it = vars.find(name);
+        return it == vars.end() ? std::string() : it->second;
+    };
+    std::string seed = route_seed(get ? kSeedQueryString : kSeedBody, request.path_info, get ? request.query : request.body,
+                                  request.query, var("HTTP_COOKIE"), var("REMOTE_ADDR"), zero_reply_tape(4, 2048));
+    uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : seed) hash = (hash ^ c) * 1099511628211ull;
+    char name[32];
+    snprintf(name, sizeof name, "/%016llx", static_cast<unsigned long long>(hash));
+    std::ofstream(dir + std::string(name), std::ios::binary) << seed;
 }
 
 }  // namespace
@@ -87,7 +109,7 @@ std::vector<std::string> DeviceRoot::list(const std::string &device_dir) const {
     return names;
 }
 
-CgiResult run_cgi(const DeviceRoot &root, const CgiRequest &request, long time_divisor) {
+CgiProcess start_cgi(const DeviceRoot &root, const CgiRequest &request, long time_divisor) {
     std::map<std::string, std::string> vars = {
         {"GATEWAY_INTERFACE", "CGI/1.1"}, {"SERVER_PROTOCOL", "HTTP/1.1"}, {"REQUEST_METHOD", request.method},
         {"NVR_ROOT", root.path()}, {"NVR_TIME_DIVISOR", std::to_string(time_divisor)},
@@ -99,6 +121,7 @@ CgiResult run_cgi(const DeviceRoot &root, const CgiRequest &request, long time_d
     if (request.content_length == "auto") vars["CONTENT_LENGTH"] = std::to_string(request.body.size());
     else if (!request.content_length.empty()) vars["CONTENT_LENGTH"] = request.content_length;
     for (const auto &kv : request.env) vars[kv.first] = kv.second;
+    write_fuzz_seed(request, vars);
     for (const char *inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
         if (getenv(inherited)) vars[inherited] = getenv(inherited);
 
@@ -108,9 +131,14 @@ CgiResult run_cgi(const DeviceRoot &root, const CgiRequest &request, long time_d
     for (std::string &s : env_text) envp.push_back(&s[0]);
     envp.push_back(nullptr);
 
+    CgiProcess process;
     int in_pipe[2], out_pipe[2];
-    CgiResult result;
-    if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0) return result;
+    if (pipe2(in_pipe, O_CLOEXEC) != 0) return process;
+    if (pipe2(out_pipe, O_CLOEXEC) != 0) {
+        close(in_pipe[0]);
+        close(in_pipe[1]);
+        return process;
+    }
     pid_t pid = fork();
     if (pid == 0) {
         dup2(in_pipe[0], 0);
@@ -122,41 +150,54 @@ CgiResult run_cgi(const DeviceRoot &root, const CgiRequest &request, long time_d
     close(in_pipe[0]);
     close(out_pipe[1]);
     signal(SIGPIPE, SIG_IGN);
-
-    size_t written = 0;
-    int in_fd = in_pipe[1];
-    if (request.body.empty()) {
-        close(in_fd);
-        in_fd = -1;
+    process.pid = pid;
+    process.out_fd = out_pipe[0];
+    process.in_fd = in_pipe[1];
+    process.body = request.body;
+    // As much of the body as the pipe takes goes in now; finish_cgi writes the rest.
+    fcntl(process.in_fd, F_SETFL, O_NONBLOCK);
+    ssize_t n = process.body.empty() ? 0 : write(process.in_fd, process.body.data(), process.body.size());
+    if (n > 0) process.written = static_cast<size_t>(n);
+    if (process.written == process.body.size()) {
+        close(process.in_fd);
+        process.in_fd = -1;
     }
+    return process;
+}
+
+CgiResult finish_cgi(CgiProcess &process) {
+    CgiResult result;
+    if (process.pid < 0) return result;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     for (;;) {
-        struct pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {in_fd, POLLOUT, 0}};
-        int ready = poll(fds, in_fd >= 0 ? 2 : 1, 200);
+        struct pollfd fds[2] = {{process.out_fd, POLLIN, 0}, {process.in_fd, POLLOUT, 0}};
+        int ready = poll(fds, process.in_fd >= 0 ? 2 : 1, 200);
         if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
+            kill(process.pid, SIGKILL);
             break;
         }
         if (ready <= 0) continue;
-        if (in_fd >= 0 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
-            ssize_t n = write(in_fd, request.body.data() + written, request.body.size() - written);
-            if (n > 0) written += static_cast<size_t>(n);
-            if (n <= 0 || written == request.body.size()) {
-                close(in_fd);
-                in_fd = -1;
+        if (process.in_fd >= 0 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
+            ssize_t n = write(process.in_fd, process.body.data() + process.written, process.body.size() - process.written);
+            if (n > 0) process.written += static_cast<size_t>(n);
+            if ((n < 0 && errno != EAGAIN) || n == 0 || process.written == process.body.size()) {
+                close(process.in_fd);
+                process.in_fd = -1;
             }
         }
         if (fds[0].revents & (POLLIN | POLLHUP)) {
             char buffer[65536];
-            ssize_t n = read(out_pipe[0], buffer, sizeof buffer);
+            ssize_t n = read(process.out_fd, buffer, sizeof buffer);
             if (n <= 0) break;
             result.output.append(buffer, static_cast<size_t>(n));
         }
     }
-    if (in_fd >= 0) close(in_fd);
-    close(out_pipe[0]);
+    if (process.in_fd >= 0) close(process.in_fd);
+    close(process.out_fd);
+    process.in_fd = process.out_fd = -1;
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(process.pid, &status, 0);
+    process.pid = -1;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     size_t blank = result.output.find("\r\n\r\n");
     if (blank != std::string::npos) {
@@ -166,6 +207,11 @@ CgiResult run_cgi(const DeviceRoot &root, const CgiRequest &request, long time_d
         result.body = result.output;
     }
     return result;
+}
+
+CgiResult run_cgi(const DeviceRoot &root, const CgiRequest &request, long time_divisor) {
+    CgiProcess process = start_cgi(root, request, time_divisor);
+    return finish_cgi(process);
 }
 
 int32_t payload_i32(const Bytes &payload, size_t offset) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdint.h>
 #include <string.h>
+#include <sys/types.h>
 
 #include <map>
 #include <string>
@@ -49,6 +50,18 @@ struct CgiResult {
 
 // Runs bin/nvrweb.cgi against the device root.
 CgiResult run_cgi(const DeviceRoot &root, const CgiRequest &request, long time_divisor = 100);
+
+// The same in two steps, for requests that run side by side (or are killed): start_cgi returns
+// once the process runs and the body is in its input pipe as far as the pipe takes it;
+// finish_cgi writes the rest, reads everything it writes and waits for it to end.
+struct CgiProcess {
+    pid_t pid = -1;
+    int in_fd = -1, out_fd = -1;
+    std::string body;
+    size_t written = 0;
+};
+CgiProcess start_cgi(const DeviceRoot &root, const CgiRequest &request, long time_divisor = 100);
+CgiResult finish_cgi(CgiProcess &process);
 
 // Little-endian readers of daemon payloads.
 int32_t payload_i32(const Bytes &payload, size_t offset);

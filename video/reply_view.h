@@ -13,24 +13,24 @@ class ReplyView {
         : bytes_(static_cast<const char *>(payload)), length_(payload && length > 0 ? length : 0) {}
 
     // True when the payload holds at least `bytes` bytes.
-    bool holds(long bytes) const { return bytes_ != nullptr && bytes >= 0 && bytes <= length_; }
+    bool holds(int64_t bytes) const { return bytes_ != nullptr && bytes >= 0 && bytes <= length_; }
 
     // The 32-bit little-endian number at a byte offset; 0 outside the payload.
     int32_t number(int offset) const {
         int32_t value = 0;
-        if (offset >= 0 && holds(static_cast<long>(offset) + 4)) memcpy(&value, bytes_ + offset, 4);
+        if (offset >= 0 && holds(static_cast<int64_t>(offset) + 4)) memcpy(&value, bytes_ + offset, 4);
         return value;
     }
 
     // One byte; 0 outside the payload.
     int byte(int offset) const {
-        return offset >= 0 && holds(static_cast<long>(offset) + 1) ? static_cast<unsigned char>(bytes_[offset]) : 0;
+        return offset >= 0 && holds(static_cast<int64_t>(offset) + 1) ? static_cast<unsigned char>(bytes_[offset]) : 0;
     }
 
     // The text of a field of `size` bytes: up to its first NUL, never past the field or the payload.
     std::string text(int offset, int size) const {
         if (offset < 0 || size <= 0 || !holds(offset)) return std::string();
-        long room = length_ - offset;
+        int room = length_ - offset;
         size_t limit = static_cast<size_t>(size < room ? size : room);
         const char *start = bytes_ + offset;
         const void *nul = memchr(start, '\0', limit);

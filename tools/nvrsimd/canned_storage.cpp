@@ -34,7 +34,12 @@ void put_text(char (&field)[N], const std::string &text) {
 
 std::string share_key(int port) { return "share_port_" + std::to_string(port); }
 std::string formatted_key(int port) { return "formatted_port_" + std::to_string(port); }
-long now_millis(const SimRequest &request) { return static_cast<long>(request.time * 1000.0); }
+// Milliseconds since the simulator's first request: the kept settings are `long`, 32 bits on the
+// device, where milliseconds since 1970 do not fit.
+long now_millis(const SimRequest &request) {
+    static const double first = request.time;
+    return static_cast<long>((request.time - first) * 1000.0);
+}
 
 SimScript status_ok(const SimRequest &, SimState &) { return sim_one_reply(sim_words({0})); }
 

@@ -1,12 +1,46 @@
 // The simulated daemon's script lines and journal.
 #include <gtest/gtest.h>
+#include <string.h>
+#include <time.h>
 
 #include <fstream>
 #include <sstream>
 
+#include "storage/storage_payloads.h"
 #include "tools/nvrsimd/simd.h"
 
 namespace {
+
+FormatProgressRecord format_progress_at(double time, SimState &state) {
+    SimRequest request;
+    request.time = time;
+    request.code = kRequestFormatProgress;
+    SimScript replies = canned_reply(request, state);
+    FormatProgressRecord progress = {};
+    if (replies.size() == 1 && replies[0].payload.size() == sizeof progress)
+        memcpy(&progress, replies[0].payload.data(), sizeof progress);
+    return progress;
+}
+
+// A format runs ten seconds by the requests' clock; today's time in milliseconds does not fit
+// the 32-bit device's long, so the simulator counts from its first request.
+TEST(SimCannedReplies, FormatProgressFollowsTheRequestsClock) {
+    const double start = static_cast<double>(time(nullptr));
+    SimState state;
+    SimRequest format;
+    format.time = start;
+    format.code = kRequestFormatDisk;
+    format.payload = sim_words({2});
+    canned_reply(format, state);
+    FormatProgressRecord half = format_progress_at(start + 5, state);
+    EXPECT_EQ(half.status, 1);
+    EXPECT_EQ(half.port, 2);
+    EXPECT_GE(half.percent, 45);
+    EXPECT_LE(half.percent, 55);
+    FormatProgressRecord done = format_progress_at(start + 11, state);
+    EXPECT_EQ(done.status, 0);
+    EXPECT_EQ(done.percent, 100);
+}
 
 TEST(SimScriptLines, ParseOrExplain) {
     struct Case {
