@@ -170,14 +170,10 @@ struct EscapeTable {
     char letter[256] = {};
     constexpr explicit EscapeTable(bool slashes) {
         for (int c = 0; c < 0x20; c++) letter[c] = 'u';
-        letter['\b'] = 'b';
-        letter['\t'] = 't';
-        letter['\n'] = 'n';
-        letter['\f'] = 'f';
-        letter['\r'] = 'r';
-        letter['"'] = '"';
-        letter['\\'] = '\\';
-        if (slashes) letter['/'] = '/';
+        const char pairs[][2] = {{'\b', 'b'}, {'\t', 't'}, {'\n', 'n'}, {'\f', 'f'},
+                                 {'\r', 'r'}, {'"', '"'},  {'\\', '\\'}, {'/', '/'}};
+        for (const auto &pair : pairs)
+            if (pair[0] != '/' || slashes) letter[static_cast<unsigned char>(pair[0])] = pair[1];
     }
 };
 constexpr EscapeTable kEscapeSlashes(true), kKeepSlashes(false);
