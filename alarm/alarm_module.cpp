@@ -6,7 +6,7 @@
 #include "core/ipc.h"
 #include "core/json_codec.h"
 #include "frame/dispatchreq.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 int g_alarm_asked_channel = 0;
 

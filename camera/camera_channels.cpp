@@ -314,7 +314,7 @@ int on_get_camera_list_cb(const ReplyView &reply) {
     const OsdRecord *names = read_channel_osds();
     json_object *cameras = nullptr;
     json_object *answer = new_answer_with_array("IPC", &cameras);
-    if (!answer) return reply_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     int count = whole_entries(reply, 0, sizeof(CameraListEntry), kCameraChannels);
     for (int i = 0; i < count; i++) {
         long base = static_cast<long>(i) * sizeof(CameraListEntry);
@@ -327,7 +327,7 @@ int on_get_camera_list_cb(const ReplyView &reply) {
         json_object_array_add(cameras, camera);
     }
     json_add_int(answer, "maxIPCNums", get_param_int(kDb, "max_cameras", 32));
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2003": edits a channel's camera.

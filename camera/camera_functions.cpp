@@ -94,7 +94,7 @@ int on_web_get_motion_status_cb(const ReplyView &reply) {
     channel_set_text(set, text);
     json_object *answer = json_object_new_object();
     if (answer) json_add_text(answer, "Motion", text);
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2051": the camera's own motion detection.
@@ -110,7 +110,7 @@ int on_get_camera_motion_cb(const ReplyView &reply) {
         json_object_object_add(answer, "effective", get_schedule_json_object_ipc(&record->schedule));
         json_add_int(answer, "isNtPlatform", record->isNtPlatform);
     }
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2052": the camera's motion detection, also for the cameras of "copyChn".
@@ -163,7 +163,7 @@ int on_cgi_get_auto_tracking_status_cb(const ReplyView &reply) {
         add_entry_fields(answer, reply, 0, kTrackingFields, NVR_ARRAY_COUNT(kTrackingFields));
         json_object_object_add(answer, "schedule", get_schedule_json_object(&record->schedule));
     }
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2055": automatic tracking of camera "chnid", also for the cameras of the "channels" text. The
@@ -255,5 +255,5 @@ int on_cgi_get_ipc_custom_param_cb(const ReplyView &reply) {
         json_add_int(answer, "chnid", reply.number(4));
         json_add_text(answer, "data", reply.text(kCustomParamReplyData, reply.length()).c_str());
     }
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }

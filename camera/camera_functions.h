@@ -4,7 +4,7 @@
 #ifndef NVR_CAMERA_CAMERA_FUNCTIONS_H
 #define NVR_CAMERA_CAMERA_FUNCTIONS_H
 
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 // ---- face detection ---------------------------------------------------------------------------------
 

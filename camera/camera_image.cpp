@@ -228,7 +228,7 @@ int answer_schedule_days(const ReplyView &reply, int day_size, int period_size, 
                     field_count);
         json_object_array_add(days, day);
     }
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- scene templates (3279 from "/2047") -----------------------------------------------------------
@@ -330,7 +330,7 @@ int on_get_ipc_ipcimage_enhancement_cb(const ReplyView &reply) {
         json_add_int(answer, "id", reply.number(0));
         ADD_BLOCK(answer, reply, kEnhanceReplyBlock, kEnhanceFields);
     }
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2020": enhancement settings (type 0) or the scene of item 0 of "scenes" (other types) to the
@@ -360,7 +360,7 @@ int on_get_camera_image_display(const char *arg) { return ask_camera(arg, "id", 
 int on_get_ipc_ipcimage_display_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
     ADD_BLOCK(answer, reply, kDisplayReplyBlock, kDisplayFields);
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2022": display settings of camera "id": the block (type 0), the scene of item 0 of "scenes"
@@ -429,7 +429,7 @@ int on_get_camera_daynight_cb(const ReplyView &reply) {
                    kDayNightFields);
         json_object_array_add(images, image);
     }
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2038": entry "id" (0 to 19) of camera "channel"; the other entries stay empty.
@@ -474,7 +474,7 @@ int on_get_camera_roi(const char *arg) { return ask_camera(arg, "id", kRequestCa
 // 8271: {"enable", "sdkversion", "area": 16 areas}.
 int on_get_camera_roi_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
-    if (!answer) return reply_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_add_int(answer, "enable", reply.number(kRoiReplyEnable));
     json_add_text(answer, "sdkversion", reply.text(kRoiReplySdkVersion, kRoiReplySdkVersionSize).c_str());
     json_object *areas = json_object_new_array();
@@ -485,7 +485,7 @@ int on_get_camera_roi_cb(const ReplyView &reply) {
         json_object_array_add(areas, area);
     }
     json_object_object_add(answer, "area", areas);
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2040": the first "cnt" channels of "chnid" (0 to 63, at most 64) and up to 16 areas.

@@ -134,7 +134,7 @@ int on_get_record_calendar_cb(const ReplyView &reply) {
     json_object *days = json_object_new_array();
     for (int d = 0; days && d < kCalendarDays; d++)
         json_object_array_add(days, json_object_new_int(reply.number(kCalendarReplyDays + 4 * d) != 0 ? 1 : 0));
-    return reply_json(days);
+    return cgi_reply_json(days);
 }
 
 // ---- local user interface and chip code -------------------------------------------------------------
@@ -154,7 +154,7 @@ int on_web_sendto_qt_cmd(const char *arg) {
 int on_get_qt_cmd_result_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_text(answer, "result", reply.text(kLocalUiResultText, reply.length()).c_str());
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2027": the recorder's chip code.
@@ -167,7 +167,7 @@ int on_web_get_chip_code(const char *) {
 int on_get_get_chip_code_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_text(answer, "chip_code", reply.text(0, reply.length()).c_str());
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- probes -------------------------------------------------------------------------------------------
@@ -305,7 +305,7 @@ int on_upgrade_cameras_from_url_cb(const ReplyView &reply) {
         channel_set_text(status.channels, mask, kUpgradeMaskLength);
         json_add_text(answer, "chnMask", mask);
     }
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2081": stop the camera upgrades. No answer.

@@ -96,7 +96,7 @@ int on_get_camera_model_type(const char *arg) {
 int on_get_camera_model_type_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_int(answer, "type", reply.number(0));
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2029": the models of every channel (reply 7505).
@@ -109,11 +109,11 @@ int on_get_channels_model(const char *) {
 int on_get_channels_model_cb(const ReplyView &reply) {
     json_object *channels = nullptr;
     json_object *answer = new_answer_with_array("IPC", &channels);
-    if (!answer) return reply_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     int count = whole_entries(reply, 0, sizeof(ChannelModelEntry), kChannelModelEntries);
     add_entries(channels, reply, 0, sizeof(ChannelModelEntry), count, kChannelModelFields,
                 NVR_ARRAY_COUNT(kChannelModelFields));
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2057": the model of one channel's camera (0 to 63).
@@ -130,5 +130,5 @@ int on_cgi_get_ipc_type(const char *arg) {
 int on_cgi_get_ipc_type_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
     add_entry_fields(answer, reply, 0, kChannelModelFields, NVR_ARRAY_COUNT(kChannelModelFields));
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }

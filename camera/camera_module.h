@@ -6,7 +6,7 @@
 
 #include "camera/entry_fields.h"
 #include "platform/qvsocket.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 // Reply dispatcher of every "/2001" route that waits for the daemon. It hands a reply to the
 // handler its code lists in the reply table (camera_replies.cpp) when the payload holds at least
@@ -20,9 +20,6 @@ typedef int (*CameraReplyHandler)(const ReplyView &reply);
 
 // "OK" as text.
 int answer_ok();
-// Reply side: writes the JSON answer (the JSON error when it could not be made) and raises the
-// completion flag.
-int reply_json(json_object *answer);
 // A new answer object holding a new array under `key` (*array); null when either cannot be made.
 // Keys added to the answer later follow the array.
 json_object *new_answer_with_array(const char *key, json_object **array);

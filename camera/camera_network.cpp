@@ -91,12 +91,12 @@ int on_search_cameras_cb(const ReplyView &reply) {
     };
     int count = whole_entries(reply, 0, sizeof(CameraSearchEntry), INT_MAX);
     json_object *answer = json_object_new_object();
-    if (!answer) return reply_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_add_text(answer, "resultString", count > 0 ? "OK" : "NO");
     json_object *cameras = json_object_new_array();
     json_object_object_add(answer, "IPC", cameras);
     add_entries(cameras, reply, 0, sizeof(CameraSearchEntry), count, kFields, NVR_ARRAY_COUNT(kFields));
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2011": changes one camera's own network settings. Every key must be there, "port" at most
@@ -118,7 +118,7 @@ int on_set_camera_network_cb(const ReplyView &reply) {
     bool known = result >= 0 && result < NVR_ARRAY_COUNT(kResults);
     json_object *answer = json_object_new_object();
     if (answer) json_add_text(answer, "resultString", known ? kResults[result] : "ERROR");
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2014": checks a camera's address and login.
@@ -195,8 +195,8 @@ int on_get_camera_network_results_cb(const ReplyView &reply) {
     if (count > present) count = present;
     json_object *results = nullptr;
     json_object *answer = new_answer_with_array("IPC", &results);
-    if (!answer) return reply_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     add_entries(results, reply, kNetworkResultsOffset, sizeof(CameraNetworkResult), count, kFields,
                 NVR_ARRAY_COUNT(kFields));
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }

@@ -39,7 +39,7 @@ void notify_cameras(int request_code, const void *payload, int length) {
 int reply_fields(const ReplyView &reply, const EntryField *fields, int count) {
     json_object *answer = json_object_new_object();
     add_entry_fields(answer, reply, 0, fields, count);
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 size_t bounded_length(json_object *array, size_t limit) {

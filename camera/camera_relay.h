@@ -9,7 +9,7 @@
 
 #include "camera/entry_fields.h"
 #include "video/video_request.h"  // read_channel_key
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 // Asks the camera of the request's channel key (0 to 63) with its channel as a 4-byte payload and
 // waits; bad input and silence get the error answer of the kind. 0.

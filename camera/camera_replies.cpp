@@ -103,13 +103,6 @@ int on_camera_ipc_callback(int, const MessageHeader *header, const void *payload
 
 int answer_ok() { return cgi_writeback_webserver(kTextPlain, "OK"); }
 
-int reply_json(json_object *answer) {
-    if (answer) cgi_answer_json(answer, kJson);
-    else cgi_error_to_webserver(kJson);
-    cgi_reply_done();
-    return 0;
-}
-
 json_object *new_answer_with_array(const char *key, json_object **array) {
     json_object *answer = json_object_new_object();
     *array = json_object_new_array();
@@ -126,11 +119,11 @@ json_object *new_answer_with_array(const char *key, json_object **array) {
 int on_cgi_res_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_int(answer, "res", reply.number(0));
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 int on_cgi_res_zero_cb(const ReplyView &) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_int(answer, "res", 0);
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }

@@ -244,7 +244,7 @@ int on_get_camera_stream_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_int(answer, "stateCode", state);
     if (answer && state == 0) add_stream_caps(answer, caps, g_stream_channel);
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- stream changes ---------------------------------------------------------------------------------
@@ -289,7 +289,7 @@ int on_set_camera_stream_cb(const ReplyView &reply) {
     channel_set_text(changed, text);
     json_object *answer = json_object_new_object();
     if (answer) json_add_text(answer, "res", text);
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- audio ------------------------------------------------------------------------------------------
@@ -310,7 +310,7 @@ int on_cgi_get_ipc_audio_info_cb(const ReplyView &reply) {
         json_object_object_add(answer, "config", audio_config_json(info));
         json_object_object_add(answer, "options", audio_options_json(info));
     }
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // "/2064": audio settings of camera "chnid", also for the cameras of the "channels" text.

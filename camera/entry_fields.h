@@ -6,7 +6,7 @@
 #include <json-c/json.h>
 #include <stddef.h>
 
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 // One field: a 32-bit number, or a text of `size` bytes read within its field (and within the
 // payload). An ASCII text with any byte of 128 or above is answered as "".

@@ -162,5 +162,5 @@ int on_cgi_set_face_config(const char *arg) {
 int on_cgi_face_status_cb(const ReplyView &reply) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_int(answer, "status", reply.number(0));
-    return reply_json(answer);
+    return cgi_reply_json(answer);
 }

@@ -50,12 +50,6 @@ int answer_text_done(const char *text) {
     return 0;
 }
 
-int answer_json_done(json_object *answer) {
-    if (answer) cgi_answer_json(answer, kJson);
-    else cgi_error_to_webserver(kJson);
-    cgi_reply_done();
-    return 0;
-}
 
 int32_t reply_first_word(const void *payload) {
     int32_t word = 0;
@@ -66,7 +60,7 @@ int32_t reply_first_word(const void *payload) {
 int answer_res_done(const void *payload, int) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_int(answer, "res", reply_first_word(payload));
-    return answer_json_done(answer);
+    return cgi_reply_json(answer);
 }
 
 json_object *json_field_text(const char *field, size_t size) {

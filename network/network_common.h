@@ -34,8 +34,6 @@ int answer_param_int(const char *key, const char *param, int fallback);
 
 // Writes a text answer and raises the completion flag.
 int answer_text_done(const char *text);
-// Writes a JSON answer ({status:"CGI ERROR"} when it is null) and raises the completion flag.
-int answer_json_done(json_object *answer);
 // {"res": first word of the reply}.
 int answer_res_done(const void *payload, int length);
 // The first 32-bit word of a reply the dispatcher has checked to hold one.

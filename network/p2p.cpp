@@ -244,12 +244,12 @@ int on_p2p_status_info_cb(const void *payload, int) {
     memcpy(&status, payload, sizeof status);
     json_object *answer = json_object_new_object();
     if (answer) json_add_fields(answer, &status, kP2pStatusKeys, JSON_FIELD_COUNT(kP2pStatusKeys));
-    return answer_json_done(answer);
+    return cgi_reply_json(answer);
 }
 
 // Reply 7302: the device is unbound.
 int on_cgi_p2p_unbind_device_cb(const void *, int) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_int(answer, "res", 0);
-    return answer_json_done(answer);
+    return cgi_reply_json(answer);
 }

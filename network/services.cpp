@@ -308,5 +308,5 @@ int on_ip_conflict_cb(const void *payload, int) { return answer_text_done(reply_
 int on_get_ddns_status_cb(const void *payload, int) {
     json_object *answer = json_object_new_object();
     if (answer) json_add_int(answer, "status", reply_first_word(payload));
-    return answer_json_done(answer);
+    return cgi_reply_json(answer);
 }

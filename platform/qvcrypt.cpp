@@ -2,12 +2,12 @@
 #include "platform/qvcrypt.h"
 
 #include <errno.h>
-#include <openssl/evp.h>
-#include <openssl/sha.h>
 #include <stdint.h>
 #include <string.h>
 #include <sys/random.h>
 
+#include "platform/crypto_aes_gcm.h"
+#include "platform/crypto_sha256.h"
 #include "platform/qvstd.h"
 
 namespace {
@@ -15,27 +15,12 @@ namespace {
 const char kUrlAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 
 // SHA-256 of the key text, cut at 32 characters.
-void package_key(const char *key, unsigned char digest[SHA256_DIGEST_LENGTH]) {
+void package_key(const char *key, uint8_t digest[kSha256Bytes]) {
     size_t length = key ? strnlen(key, 32) : 0;
-    SHA256(reinterpret_cast<const unsigned char *>(key ? key : ""), length, digest);
+    sha256(key ? key : "", length, digest);
 }
 
-// Runs one AES-256-GCM pass; the tag is read (decrypt) or written (encrypt). Output length or -1.
-int gcm_pass(bool encrypt, const unsigned char *key, const unsigned char *nonce, const unsigned char *in, int length,
-             unsigned char *out, unsigned char *tag) {
-    EVP_CIPHER_CTX *ctx = EVP_CIPHER_CTX_new();
-    if (!ctx) return -1;
-    int produced = 0, last = 0;
-    bool ok = EVP_CipherInit_ex(ctx, EVP_aes_256_gcm(), nullptr, nullptr, nullptr, encrypt ? 1 : 0) == 1 &&
-              EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_SET_IVLEN, kWebPackageNonce, nullptr) == 1 &&
-              EVP_CipherInit_ex(ctx, nullptr, nullptr, key, nonce, encrypt ? 1 : 0) == 1 &&
-              (length == 0 || EVP_CipherUpdate(ctx, out, &produced, in, length) == 1);
-    if (ok && !encrypt) ok = EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_SET_TAG, kWebPackageTag, tag) == 1;
-    if (ok) ok = EVP_CipherFinal_ex(ctx, out + produced, &last) == 1;
-    if (ok && encrypt) ok = EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_GET_TAG, kWebPackageTag, tag) == 1;
-    EVP_CIPHER_CTX_free(ctx);
-    return ok ? produced + last : -1;
-}
+static_assert(kWebPackageNonce == kAesGcmNonceBytes && kWebPackageTag == kAesGcmTagBytes, "the package is plain AES-GCM");
 
 }  // namespace
 
@@ -43,23 +28,22 @@ int aesDecryWeb(const unsigned char *package, int length, const char *key, unsig
     if (!package || !out || length < kWebPackageNonce + kWebPackageTag) return -1;
     int body = length - kWebPackageNonce - kWebPackageTag;
     if (body > out_size) return -1;
-    unsigned char digest[SHA256_DIGEST_LENGTH];
+    uint8_t digest[kSha256Bytes];
     package_key(key, digest);
-    unsigned char tag[kWebPackageTag];
-    memcpy(tag, package + length - kWebPackageTag, sizeof tag);
-    int produced = gcm_pass(false, digest, package, package + kWebPackageNonce, body, out, tag);
-    if (produced < 0) memset(out, 0, static_cast<size_t>(body));  // nothing unauthenticated is left behind
-    return produced;
+    bool authentic = aes256_gcm_open(digest, package, nullptr, 0, package + kWebPackageNonce, static_cast<size_t>(body),
+                                     package + length - kWebPackageTag, out);
+    return authentic ? body : -1;
 }
 
 int aesEncryWeb(const unsigned char *data, int length, const char *key, unsigned char *out, int out_size) {
     if (!data || !out || length < 0 || static_cast<int64_t>(length) + kWebPackageNonce + kWebPackageTag > out_size)
         return -1;
-    unsigned char digest[SHA256_DIGEST_LENGTH];
-    package_key(key, digest);
     if (!qv_random_bytes(out, kWebPackageNonce)) return -1;
-    int produced = gcm_pass(true, digest, out, data, length, out + kWebPackageNonce, out + kWebPackageNonce + length);
-    return produced < 0 ? -1 : length + kWebPackageNonce + kWebPackageTag;
+    uint8_t digest[kSha256Bytes];
+    package_key(key, digest);
+    aes256_gcm_seal(digest, out, nullptr, 0, data, static_cast<size_t>(length), out + kWebPackageNonce,
+                    out + kWebPackageNonce + length);
+    return length + kWebPackageNonce + kWebPackageTag;
 }
 
 bool qv_random_bytes(unsigned char *out, size_t count) {

@@ -1,19 +1,22 @@
 // Database table of the HTTPS certificate parameters, read together with the certificate and
 // signing-request files they describe.
-#include <openssl/pem.h>
-#include <openssl/x509.h>
 #include <stdio.h>
 #include <string.h>
 #include <time.h>
 
+#include <string>
+
 #include "core/qvdb_network.h"
 #include "core/web_utils.h"
+#include "platform/der_certificate.h"
 #include "platform/devroot.h"
 #include "platform/qvdb_internal.h"
 
 namespace {
 
 constexpr int kSslKinds = 3;
+// Certificates and requests are a few KiB; a PEM block beyond this much of the file is not looked for.
+constexpr size_t kMaxPemFile = 256 * 1024;
 
 struct SslRow {
     int32_t kind;
@@ -42,49 +45,52 @@ const QvdbShape kSslShape = qvdb_record_shape(kQvdbSettings, sizeof(SslRow), QVD
                                               kSslKinds, 0);
 QVDB_TABLE(kSslTable, "ssl_params", kSslShape);
 
-void subject_text(X509_NAME *name, int nid, char *field, int size) {
-    char text[256];
-    if (name && X509_NAME_get_text_by_NID(name, nid, text, sizeof text) >= 0) copy_text_field(field, static_cast<size_t>(size), text);
-    else field[0] = '\0';
+// The beginning of a device file, at most kMaxPemFile bytes; false when it cannot be read.
+bool read_pem_file(const char *device_path, std::string *text) {
+    FILE *file = fopen(nvr_path(device_path).c_str(), "rb");
+    if (!file) return false;
+    text->resize(kMaxPemFile);
+    text->resize(fread(&(*text)[0], 1, text->size(), file));
+    bool ok = !ferror(file);
+    fclose(file);
+    return ok;
 }
 
-void take_subject(X509_NAME *name, SslParams *record) {
-    subject_text(name, NID_countryName, record->country, sizeof record->country);
-    subject_text(name, NID_commonName, record->common_name, sizeof record->common_name);
-    subject_text(name, NID_pkcs9_emailAddress, record->email, sizeof record->email);
+void subject_text(const std::optional<std::string> &value, char *field, size_t size) {
+    copy_text_field(field, size, value ? value->c_str() : "");  // up to a NUL within the value
 }
 
-bool time_text(const ASN1_TIME *time, char *out, size_t size) {
+void take_subject(const CertificateSubject &subject, SslParams *record) {
+    subject_text(subject.country, record->country, sizeof record->country);
+    subject_text(subject.common_name, record->common_name, sizeof record->common_name);
+    subject_text(subject.email, record->email, sizeof record->email);
+}
+
+bool time_text(const DerTime &time, char *out, size_t size) {
     struct tm moment;
-    memset(&moment, 0, sizeof moment);
-    return time && ASN1_TIME_to_tm(time, &moment) == 1 && strftime(out, size, "%Y-%m-%d %H:%M:%S", &moment) > 0;
+    return der_time_to_tm(time, &moment) && strftime(out, size, "%Y-%m-%d %H:%M:%S", &moment) > 0;
 }
 
 // The installed certificate's subject and validity; false when it cannot be read.
 bool read_certificate_file(SslParams *record) {
-    FILE *file = fopen(nvr_path(SSL_DIR "/" SSL_CERT_FILE).c_str(), "r");
-    if (!file) return false;
-    X509 *certificate = PEM_read_X509(file, nullptr, nullptr, nullptr);
-    fclose(file);
-    if (!certificate) return false;
-    take_subject(X509_get_subject_name(certificate), record);
+    std::string text;
+    CertificateFacts certificate;
+    if (!read_pem_file(SSL_DIR "/" SSL_CERT_FILE, &text) || !read_pem_certificate(text.data(), text.size(), &certificate))
+        return false;
+    take_subject(certificate.subject, record);
     char from[32], to[32];
-    if (time_text(X509_get0_notBefore(certificate), from, sizeof from) &&
-        time_text(X509_get0_notAfter(certificate), to, sizeof to))
+    if (time_text(certificate.not_before, from, sizeof from) && time_text(certificate.not_after, to, sizeof to))
         snprintf(record->dates, sizeof record->dates, "%s - %s", from, to);
-    X509_free(certificate);
     return true;
 }
 
 // The signing request's subject; false when it cannot be read.
 bool read_request_file(SslParams *record) {
-    FILE *file = fopen(nvr_path(SSL_REQUEST_DIR "/" SSL_REQUEST_FILE).c_str(), "r");
-    if (!file) return false;
-    X509_REQ *request = PEM_read_X509_REQ(file, nullptr, nullptr, nullptr);
-    fclose(file);
-    if (!request) return false;
-    take_subject(X509_REQ_get_subject_name(request), record);
-    X509_REQ_free(request);
+    std::string text;
+    CertificateFacts request;
+    if (!read_pem_file(SSL_REQUEST_DIR "/" SSL_REQUEST_FILE, &text) || !read_pem_request(text.data(), text.size(), &request))
+        return false;
+    take_subject(request.subject, record);
     return true;
 }
 

@@ -17,7 +17,7 @@
 #include "playback/playback_payloads.h"
 #include "playback/playback_request.h"
 #include "playback/remote_backup.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "playback/playback_module.h"
 #include "playback/playback_payloads.h"
 #include "playback/remote_backup.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 PlaybackSharedState g_playback;
 

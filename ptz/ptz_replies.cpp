@@ -8,7 +8,7 @@
 #include "core/response.h"
 #include "ptz/ptz_module.h"
 #include "ptz/ptz_payloads.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 namespace {
 

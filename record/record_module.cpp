@@ -9,25 +9,20 @@
 #include "core/response.h"
 #include "frame/dispatchreq.h"
 #include "record/record_payloads.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 namespace {
 
 // A count word of a reply, within 0 and the capacity of its lists.
 int clamped_count(int count) { return count < 0 ? 0 : (count > kRecordListChannels ? kRecordListChannels : count); }
 
-int answer(json_object *object) {
-    cgi_answer_json(object, kJson);
-    cgi_reply_done();
-    return 0;
-}
 
 // 7286: {"chnid", "support"}.
 int on_get_record_support_cb(const ReplyView &reply) {
     json_object *object = json_object_new_object();
     json_add_int(object, "chnid", reply.number(offsetof(RecordSupportReply, channel)));
     json_add_int(object, "support", reply.number(offsetof(RecordSupportReply, support)));
-    return answer(object);
+    return cgi_reply_json(object);
 }
 
 json_object *stream_array(const ReplyView &reply, int offset, int count) {
@@ -43,7 +38,7 @@ int on_get_record_stream_info_cb(const ReplyView &reply) {
     json_object_object_add(object, "primary", stream_array(reply, offsetof(RecordStreamsReply, primary), count));
     json_object_object_add(object, "secondary", stream_array(reply, offsetof(RecordStreamsReply, secondary), count));
     json_add_int(object, "size", count);
-    return answer(object);
+    return cgi_reply_json(object);
 }
 
 // 7285: "resp" -1 when switching ANR on failed for one of several channels, else 0.
@@ -55,7 +50,7 @@ int on_set_anr_cb(const ReplyView &reply) {
             failed = reply.number(offsetof(AnrSwitchReply, result) + 4 * i) != 0;
     json_object *object = json_object_new_object();
     json_add_int(object, "resp", failed ? -1 : 0);
-    return answer(object);
+    return cgi_reply_json(object);
 }
 
 struct RecordReply {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the device's programs for 32-bit ARM (armhf) into build-armhf/, installing the cross
 # compiler, qemu-user and the :armhf libraries when missing: build-armhf.sh [cmake options...]
+# Fails when the stripped, static nvrweb.cgi exceeds 2 MiB.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,6 +27,8 @@ size=$(stat -c %s "$cgi")
 machine=$(arm-linux-gnueabihf-readelf -h "$cgi" | sed -n 's/^ *Machine: *//p')
 linking=$(arm-linux-gnueabihf-readelf -d "$cgi" 2>/dev/null | grep -q NEEDED && echo dynamic || echo static)
 echo "armhf nvrweb.cgi: $size bytes ($(( (size + 1023) / 1024 )) KiB of at most 2048), $machine, $linking"
+# The device's CGI must stay within 2 MiB: a build beyond it fails, so that growth is caught.
 if [ "$size" -gt $((2 * 1024 * 1024)) ]; then
-  echo "   over the 2 MiB target: see the README (\"The ARM build\") for what takes the room"
+  echo "armhf nvrweb.cgi is over its 2 MiB limit: see the README (\"The ARM build\") for what takes the room" >&2
+  exit 1
 fi

@@ -9,7 +9,7 @@
 #include "core/response.h"
 #include "frame/dispatchreq.h"
 #include "status/status_payloads.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 StatusReplyContext g_status_context;
 

@@ -5,7 +5,7 @@
 #include "core/json_util.h"
 #include "status/status_module.h"
 #include "status/status_payloads.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "platform/qvstd.h"
 #include "storage/storage_module.h"
 #include "storage/storage_payloads.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 StorageReplyContext g_storage_context;
 std::atomic<bool> g_format_succeeded{false};
@@ -30,11 +30,6 @@ class StorageReplyView : public ReplyView {
     const char *raw_;
 };
 
-int answer_json(json_object *object) {
-    cgi_answer_json(object, kJson);
-    cgi_reply_done();
-    return 0;
-}
 
 int answer_text(const char *text) {
     cgi_writeback_webserver(kTextPlain, text);
@@ -52,7 +47,7 @@ int answer_json_error() {
 int answer_first_word(const StorageReplyView &reply, const char *key) {
     json_object *object = json_object_new_object();
     json_add_int(object, key, reply.number(0));
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 // ---- disk list (8433) ------------------------------------------------------------------------
@@ -146,7 +141,7 @@ int on_get_storage_info_cb(const StorageReplyView &reply) {
     json_add_int(object, "esataType", g_storage_context.esata_type);
     json_object_object_add(object, "HDD", list);
     json_add_int(object, "maxDiskNum", kDiskPorts);
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 // ---- status words -----------------------------------------------------------------------------
@@ -186,7 +181,7 @@ int on_update_disk_nas_cb(const StorageReplyView &reply) {
     json_object *object = json_object_new_object();
     json_add_int(object, "status", 0);
     json_add_int(object, "res", reply.number(0));
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 int on_status_json_cb(const StorageReplyView &reply) { return answer_first_word(reply, "status"); }
@@ -195,7 +190,7 @@ int on_result_json_cb(const StorageReplyView &reply) { return answer_first_word(
 int on_set_recycle_cb(const StorageReplyView &) {
     json_object *object = json_object_new_object();
     json_add_text(object, "status", "OK");
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 // ---- shares, recycle mode, S.M.A.R.T. ----------------------------------------------------------
@@ -215,14 +210,14 @@ int on_search_disk_nas_cb(const StorageReplyView &reply) {
     json_object *object = json_object_new_object();
     json_add_text(object, "resultString", count > 0 ? "OK" : "NO");
     json_object_object_add(object, "NAS", paths);
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 int on_get_recycle_mode_cb(const StorageReplyView &reply) {
     json_object *object = json_object_new_object();
     json_add_int(object, "mode", reply.number(0));
     json_add_int(object, "esata", reply.number(4));
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 constexpr int kSmartRecordSize = 40;
@@ -234,7 +229,7 @@ int on_get_smart_attr_cb(const StorageReplyView &reply) {
     bool passed = memmem(reply.bytes(0), static_cast<size_t>(reply.length()), kPassed, sizeof kPassed - 1) != nullptr;
     json_object *object = json_object_new_object();
     json_add_int(object, "selfEvaluation", passed ? 1 : 0);
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 // ---- quotas (8529) ----------------------------------------------------------------------------
@@ -270,7 +265,7 @@ int on_get_quota_info_cb(const StorageReplyView &reply) {
     json_object_object_add(object, "disk", disks);
     json_add_int(object, "max_chan", g_storage_context.max_cameras);
     json_add_int(object, "group_enable", g_storage_context.group_mode);
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 // ---- eSATA backup, export disk, format progress ------------------------------------------------
@@ -286,7 +281,7 @@ int on_get_esata_auto_backup_status_cb(const StorageReplyView &reply) {
     json_add_text(object, "percent", percent);
     json_object_object_add(object, "last_time", storage_field_text(progress.last_time, sizeof progress.last_time));
     json_add_int(object, "capacity", progress.capacity);
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 // 8457: the first disk ready for an export.
@@ -298,10 +293,10 @@ int on_get_export_disk_info_cb(const StorageReplyView &reply) {
         if (reply.number(base + kExportDiskStateOffset) != kExportDiskReady) continue;
         json_add_int(object, "port", reply.number(base));
         json_add_int(object, "result", 0);
-        return answer_json(object);
+        return cgi_reply_json(object);
     }
     json_add_int(object, "result", -1);
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 // 8540: the first format progress record.
@@ -311,7 +306,7 @@ int on_cgi_get_format_info_cb(const StorageReplyView &reply) {
     json_add_int(object, "port", reply.byte(offsetof(FormatProgressRecord, port)));
     json_add_int(object, "type", reply.number(offsetof(FormatProgressRecord, type)));
     json_add_int(object, "percent", reply.byte(offsetof(FormatProgressRecord, percent)));
-    return answer_json(object);
+    return cgi_reply_json(object);
 }
 
 // ---- the dispatch table -----------------------------------------------------------------------

@@ -15,7 +15,7 @@
 #include "platform/qvstd.h"
 #include "system/device_files.h"
 #include "tests/harness.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 
 namespace {
 

@@ -101,9 +101,9 @@ int on_get_osdconfig_cb(const void *payload, int length) {
     if (record.ch < 0) {
         json_object *answer = json_object_new_object();
         if (answer) json_add_int(answer, "disconnect", 0);
-        return answer_reply_json(answer);
+        return cgi_reply_json(answer);
     }
-    return answer_reply_json(overlay_json(record));
+    return cgi_reply_json(overlay_json(record));
 }
 
 int on_get_ipc_privacy_mask_cb(const void *payload, int length) {
@@ -111,11 +111,11 @@ int on_get_ipc_privacy_mask_cb(const void *payload, int length) {
     if (count == 0) return -1;  // no whole record: the route's time-out answers
     if (count > kMaxCameras) count = kMaxCameras;
     json_object *answer = json_object_new_array();
-    if (!answer) return answer_reply_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     static CameraPrivacyMaskRecord record;
     for (int i = 0; i < count; i++) {
         memcpy(&record, static_cast<const char *>(payload) + static_cast<size_t>(i) * sizeof record, sizeof record);
         json_object_array_add(answer, camera_masks_json(record));
     }
-    return answer_reply_json(answer);
+    return cgi_reply_json(answer);
 }

@@ -6,6 +6,7 @@
 
 #include "core/json_codec.h"
 #include "core/json_util.h"
+#include "core/qvdb_alarm_io.h"
 #include "core/response.h"
 #include "core/web_utils.h"
 #include "video/video_request.h"
@@ -236,12 +237,28 @@ int answer_event_schedule(const char *arg, const EventKind &kind, EventSchedule 
     return cgi_answer_json(get_schedule_json_object(&schedule), kJson);
 }
 
+bool is_ptz_linkage_type(int type) {
+    return (type >= 0 && type <= 2) || (type >= 5 && type <= 13) || (type >= 15 && type <= 17) ||
+           (type >= 20 && type <= 26);
+}
+
+namespace {
+
+bool is_camera_alarm_input_type(int type) {
+    return type >= converse_chn_alarmid_to_event_in(0) &&
+           type <= converse_chn_alarmid_to_event_in(kCameraAlarmIns - 1);
+}
+
+}  // namespace
+
 bool store_event_ptz_linkage(json_object *request) {
     int channel = 0, type = 0;
     json_object *list = json_get_typed(request, "ptzParams", json_type_array);
     if (!list || on_cgi_get_int_from_json(request, "ptzChnId", &channel) != 0 ||
         on_cgi_get_int_from_json(request, "ptzType", &type) != 0)
         return false;
+    if (channel < 0 || channel >= kQvdbChannels) return false;
+    if (!is_ptz_linkage_type(type) && !is_camera_alarm_input_type(type)) return false;
     return set_ptz_params_by_json(channel, type, list) == 1;
 }
 

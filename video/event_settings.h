@@ -114,8 +114,14 @@ unsigned copy_event_sub_settings(const EventKind &kind, int source, uint64_t set
 // "effective", "white", "warningLight" and "httpSche" use the encoder's second form.
 void add_event_sub_setting(json_object *answer, const EventKind &kind, int channel, EventSubSetting one);
 
-// The PTZ linkage list "ptzParams" of the request, stored for channel "ptzChnId" and event type
-// "ptzType". True when it was decoded and stored.
+// True for an event type of the recorder's PTZ linkage lists: alarm inputs 0, motion 1, video
+// loss 2, smart events 5 to 13, plate list modes 15 to 17, people counting 20, point of sale 21,
+// counting regions 22 to 25, faces 26.
+bool is_ptz_linkage_type(int type);
+
+// The PTZ linkage list "ptzParams" of the request, stored for channel "ptzChnId" (0 to 63) and
+// event type "ptzType" (a type of is_ptz_linkage_type, or a camera alarm input's). True when it
+// was decoded and stored.
 bool store_event_ptz_linkage(json_object *request);
 
 // The action fields of an event's record (null for a field the record does not have).

@@ -456,6 +456,33 @@ TEST_F(MotionRoutes, CopyDialogWithoutTargetsCopiesNothing) {
     EXPECT_EQ(sent(1403).size(), 0u);
 }
 
+// A dialog's PTZ linkage list is stored only for a PTZ channel 0 to 63 and a type that has lists.
+TEST_F(MotionRoutes, CopyDialogStoresLinkageOnlyForItsTypes) {
+    struct Case {
+        int line;
+        const char *linkage;
+        int type, channel;
+        bool stored;
+    } cases[] = {
+        {__LINE__, "\"ptzChnId\":2,\"ptzType\":1", 1, 2, true},
+        {__LINE__, "\"ptzChnId\":2,\"ptzType\":28", 28, 2, true},  // a camera alarm input
+        {__LINE__, "\"ptzChnId\":2,\"ptzType\":3", 3, 2, false},   // no event keeps type 3
+        {__LINE__, "\"ptzChnId\":2,\"ptzType\":31", 31, 2, false},
+        {__LINE__, "\"ptzChnId\":64,\"ptzType\":1", 1, 0, false},
+        {__LINE__, "\"ptzChnId\":-1,\"ptzType\":1", 1, 0, false},
+    };
+    for (const Case &c : cases) {
+        std::string body = std::string("{\"chnid\":1,\"enableMS\":0,\"dialog\":{\"chnid\":1,\"interval\":3,") +
+                           c.linkage + ",\"ptzParams\":[{\"acto_ptz_channel\":4,\"acto_ptz_type\":1," +
+                           "\"acto_ptz_preset\":2,\"acto_ptz_patrol\":0,\"acto_ptz_pattern\":0}]}}";
+        EXPECT_EQ(post_json("/6112", body).output, kOk) << "line " << c.line;
+        PtzLinkList list;
+        memset(&list, 0, sizeof list);
+        read_ptz_params(QVDB_PATH, &list, c.type, c.channel);
+        EXPECT_EQ(list.count, c.stored ? 1 : 0) << "line " << c.line;
+    }
+}
+
 TEST_F(MotionRoutes, MotionMapWithReplyShortReplyAndNoReply) {
     CgiResult answered = post_json("/6098", "{\"id\":4}");
     json_object *map = json_answer(answered);

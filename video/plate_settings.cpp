@@ -11,7 +11,7 @@
 #include "core/web_utils.h"
 #include "frame/dispatchreq.h"
 #include "video/anpr_payloads.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 #include "video/smart_event_settings.h"
 #include "video/video_module.h"
 #include "video/video_request.h"

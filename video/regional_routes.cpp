@@ -61,22 +61,8 @@ constexpr unsigned kRegionSubSettings =
     kSubAudible | kSubEmail | kSubPtz | kSubWhiteSchedule | kSubWhiteList | kSubHttpSchedule | kSubHttpTarget;
 
 EventActionFields region_action_fields(SmartEventRecord *record) {
-    EventActionFields fields{};  // a region's event has no "enable" key
-    fields.alarm_out_text1 = record->triChnAlarms1;
-    fields.alarm_out_text2 = record->triChnAlarms2;
-    fields.tri_alarms = &record->triAlarms;
-    fields.interval = &record->interval;
-    fields.audio_id = &record->audioId;
-    fields.email_interval = &record->email_interval;
-    fields.email_pic_enable = &record->email_pic_enable;
-    fields.tri_channels_pic = record->tri_channels_pic;
-    fields.ptz_interval = &record->ptz_interval;
-    fields.alarmout_interval = &record->alarmout_interval;
-    fields.white_interval = &record->white_interval;
-    fields.warning_light_interval = &record->warning_light_interval;
-    fields.http_notification_interval = &record->http_notification_interval;
-    fields.tri_channels = record->triChannels;
-    fields.tri_channels_set = &record->tri_channels_mask;
+    EventActionFields fields = all_action_fields(record);
+    fields.enable = nullptr;  // a region's event has no "enable" key
     return fields;
 }
 
@@ -254,7 +240,7 @@ int on_get_ipc_regional_info_cb(const void *payload, int length) {
     static RegionalRecord record;
     memcpy(&record, payload, sizeof record);
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_reply_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_add_int(answer, "result", record.result);
     json_add_int(answer, "chnid", record.chnid);
     json_add_int(answer, "sensitivity", record.sensitivity);
@@ -267,5 +253,5 @@ int on_get_ipc_regional_info_cb(const void *payload, int length) {
     for (int region = 0; region < kRegionalRegions; region++)
         json_object_array_add(actions, region_actions_json(g_regional_channel, region));
     json_object_object_add(answer, "action", actions);
-    return answer_reply_json(answer);
+    return cgi_reply_json(answer);
 }

@@ -1,4 +1,4 @@
-// Answering from a reply handler: the answer is written once, then the completion flag is set.
+// The text of a fixed field of a reply or a stored record.
 #ifndef NVR_VIDEO_REPLY_ANSWER_H
 #define NVR_VIDEO_REPLY_ANSWER_H
 
@@ -10,14 +10,6 @@
 #include "core/ipc.h"
 #include "core/json_util.h"
 #include "core/response.h"
-
-// Writes a JSON answer (the JSON error answer when it could not be made) and sets the flag.
-inline int answer_reply_json(json_object *answer) {
-    if (answer) cgi_answer_json(answer, kJson);
-    else cgi_error_to_webserver(kJson);
-    cgi_reply_done();
-    return 0;
-}
 
 // The text of a fixed field (of a reply or a stored record): up to its first NUL, never past the
 // field.

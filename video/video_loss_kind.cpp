@@ -19,39 +19,16 @@ QVDB_SCHEDULE_TABLE(kVideoLossHttpSchedule, "videoloss_http_notification_sche");
 QVDB_TABLE(kVideoLossHttpTarget, "videoloss_http_notification_params", kQvdbHttpTargetShape);
 
 // Video loss has the audible, e-mail and PTZ schedules; no effective schedule.
-int read_video_loss_schedule(EventSchedule which, WeeklySchedule *schedule, int channel, int) {
-    switch (which) {
-        case kAudibleSchedule: return read_videoloss_audible_schedule(kDb, schedule, channel);
-        case kEmailSchedule: return read_videoloss_email_schedule(kDb, schedule, channel);
-        case kPtzSchedule: return read_videoloss_ptz_schedule(kDb, schedule, channel);
-        default: return -1;
-    }
-}
-
-int write_video_loss_schedule_of(EventSchedule which, const WeeklySchedule *schedule, int channel, int) {
-    switch (which) {
-        case kAudibleSchedule: return write_videoloss_audible_schedule(kDb, schedule, channel);
-        case kEmailSchedule: return write_videoloss_email_schedule(kDb, schedule, channel);
-        case kPtzSchedule: return write_videoloss_ptz_schedule(kDb, schedule, channel);
-        default: return -1;
-    }
-}
-
-int copy_video_loss_schedule(EventSchedule which, const WeeklySchedule *schedule, uint64_t set, int) {
-    switch (which) {
-        case kAudibleSchedule: return copy_videoloss_audible_schedules(kDb, schedule, set);
-        case kEmailSchedule: return copy_videoloss_email_schedules(kDb, schedule, set);
-        case kPtzSchedule: return copy_videoloss_ptz_schedules(kDb, schedule, set);
-        default: return -1;
-    }
-}
+const ChannelScheduleFunctions kVideoLossSchedules = {
+    {nullptr, read_videoloss_audible_schedule, read_videoloss_email_schedule, read_videoloss_ptz_schedule},
+    {nullptr, write_videoloss_audible_schedule, write_videoloss_email_schedule, write_videoloss_ptz_schedule},
+    {nullptr, copy_videoloss_audible_schedules, copy_videoloss_email_schedules, copy_videoloss_ptz_schedules},
+};
 
 }  // namespace
 
 const EventKind kVideoLossEventKind = {
-    read_video_loss_schedule,
-    write_video_loss_schedule_of,
-    copy_video_loss_schedule,
+    EVENT_CHANNEL_SCHEDULES(kVideoLossSchedules),
     0,
     kVideoLossWhiteSchedule.name,
     kVideoLossWhiteList.name,
@@ -93,7 +70,3 @@ void notify_video_losses_changed(uint64_t set) {
     cgi_notify_daemon(on_video_ipc_callback, kRequestVideoLossesChanged, &set, sizeof set);
 }
 
-bool is_ptz_linkage_type(int type) {
-    return (type >= 0 && type <= 2) || (type >= 5 && type <= 13) || (type >= 15 && type <= 17) ||
-           (type >= 20 && type <= 26);
-}

@@ -36,13 +36,6 @@ bool read_int_in(json_object *request, const char *key, int low, int high, int *
 }
 constexpr int kNoLimit = 0x7fffffff;
 
-// The dialog's PTZ linkage list, stored only for a PTZ channel 0 to 63 and a linkage type.
-bool store_dialog_ptz_linkage(json_object *dialog) {
-    int type = -1;
-    if (on_cgi_get_int_from_json(dialog, "ptzType", &type) != 0 || !is_ptz_linkage_type(type)) return false;
-    return store_event_ptz_linkage(dialog);
-}
-
 // Saves the dialog of the copy route for the channel: its sub-settings, then its record keys.
 // A changed record gets action-on and e-mail-on 2; a record that cannot be read is not written.
 void save_video_loss_dialog(json_object *dialog, int channel) {
@@ -52,7 +45,10 @@ void save_video_loss_dialog(json_object *dialog, int channel) {
     bool readable = read_video_lost_record(channel, &record);
     int applied = apply_event_action_keys(dialog, video_loss_action_fields(&record),
                                           kActionWithEnable | kActionWithHttpInterval);
-    bool linkage_stored = store_dialog_ptz_linkage(dialog);
+    // Only the recorder's own event types: a camera alarm input's list is not this dialog's.
+    int type = -1;
+    bool linkage_stored = on_cgi_get_int_from_json(dialog, "ptzType", &type) == 0 && is_ptz_linkage_type(type) &&
+                          store_event_ptz_linkage(dialog);
     if ((applied == 0 && !linkage_stored) || !readable) return;
     record.channel = channel;
     record.enable = 2;

@@ -29,7 +29,4 @@ bool read_video_lost_record(int channel, VideoLostRecord *record);
 void notify_video_loss_changed(int channel);  // 1402
 void notify_video_losses_changed(uint64_t set);  // 1414
 
-// True for an event type of the PTZ linkage lists: 0 to 2, 5 to 13, 15 to 17, 20 to 26.
-bool is_ptz_linkage_type(int type);
-
 #endif

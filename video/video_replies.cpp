@@ -16,7 +16,7 @@
 #include "video/motion_payloads.h"
 #include "video/plate_settings.h"
 #include "video/regional_payloads.h"
-#include "video/reply_view.h"
+#include "core/reply_view.h"
 #include "video/video_module.h"
 
 namespace {
@@ -24,12 +24,6 @@ namespace {
 // ---- answering ----------------------------------------------------------------------------
 
 // Writes a JSON answer (the JSON error answer when it could not be made), then raises the flag.
-int answer_json(json_object *answer) {
-    if (answer) cgi_answer_json(answer, kJson);
-    else cgi_error_to_webserver(kJson);
-    cgi_reply_done();
-    return 0;
-}
 
 
 // ---- flat replies: one JSON key per payload field ---------------------------------------------
@@ -54,7 +48,7 @@ int answer_fields(const ReplyView &reply, const ReplyField *fields, int count, i
         if (fields[i].text_size) json_add_text(answer, fields[i].key, reply.text(fields[i].offset, fields[i].text_size).c_str());
         else json_add_int(answer, fields[i].key, reply.number(fields[i].offset));
     }
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 constexpr int kRegionText = 300;
@@ -137,7 +131,7 @@ int answer_plate_wildcards(const void *payload, int length) {
     if (!answer || !wildcards) {
         if (wildcards) json_object_put(wildcards);
         if (answer) json_object_put(answer);
-        return answer_json(nullptr);
+        return cgi_reply_json(nullptr);
     }
     json_add_int(answer, "chnid", reply.number(0));
     json_add_int(answer, "filter", reply.number(4));
@@ -150,7 +144,7 @@ int answer_plate_wildcards(const void *payload, int length) {
         json_object_array_add(wildcards, entry);
     }
     json_object_object_add(answer, "wildcards", wildcards);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- camera-form line crossing (6209) ---------------------------------------------------------
@@ -163,7 +157,7 @@ int answer_camera_lines(const void *payload, int length) {
     ReplyView reply(payload, length);
     if (!reply.holds(kCameraLineBytesRead)) return -1;
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     int width = reply.number(8), height = reply.number(12);
     json_add_int(answer, "chnid", reply.number(0));
     json_add_int(answer, "width", width);
@@ -183,7 +177,7 @@ int answer_camera_lines(const void *payload, int length) {
         json_object_array_add(lines, line);
     }
     json_object_object_add(answer, "line", lines);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- analysis settings (8259, and 6211 in on_get_ipc_vca_settings2_cb) -----------------------
@@ -221,13 +215,13 @@ int answer_vca_settings(const void *payload, int length) {
     ReplyView reply(payload, length);
     if (!reply.holds(kAnalysisRecordSize)) return -1;
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     add_analysis_head(answer, reply);
     json_add_int(answer, "vcaType", reply.number(4));
     json_object *position = json_object_new_array();
     json_object_array_add(position, page_limits(reply));
     json_object_object_add(answer, "position", position);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- line crossing (8241) ---------------------------------------------------------------------
@@ -239,7 +233,7 @@ int answer_vca_lines(const void *payload, int length) {
     ReplyView reply(payload, length);
     if (!reply.holds(kLineObjtypeOffset + 4)) return -1;
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     int width = reply.number(8), height = reply.number(12);
     json_object *lines = json_object_new_array();
     for (int i = 0; i < kLineCount; i++) {
@@ -257,7 +251,7 @@ int answer_vca_lines(const void *payload, int length) {
     json_add_int(answer, "width", width);
     json_add_int(answer, "height", height);
     json_add_int(answer, "objtype", reply.number(kLineObjtypeOffset));
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- people-counting lines (8253) -------------------------------------------------------------
@@ -312,7 +306,7 @@ int answer_people_lines(const void *payload, int length) {
     ReplyView reply(payload, length);
     if (!reply.holds(kPeopleReplySize)) return -1;
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     int width = reply.number(4), height = reply.number(8);
     json_add_int(answer, "width", width);
     json_add_int(answer, "height", height);
@@ -332,7 +326,7 @@ int answer_people_lines(const void *payload, int length) {
     for (int i = 0; i < kLineCount; i++)
         json_object_array_add(positions, json_object_new_string(people_line_position(reply, i, width, height).c_str()));
     json_object_object_add(answer, "position", positions);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- fisheye support (8373) -------------------------------------------------------------------
@@ -341,13 +335,13 @@ int answer_fisheye_support(const void *payload, int length) {
     ReplyView reply(payload, length);
     if (!reply.holds(20)) return -1;
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     json_add_int(answer, "support", reply.number(0) == 1 ? 1 : 0);
     json_add_int(answer, "transfer", reply.number(4));
     json_add_int(answer, "install", reply.number(8));
     json_add_int(answer, "display", reply.number(12));
     json_add_int(answer, "streamCnt", reply.number(16));
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 // ---- the dispatch table -----------------------------------------------------------------------
@@ -458,14 +452,14 @@ int on_cgi_res_json_cb(const void *payload, int length) {
     if (!reply.holds(4)) return -1;
     json_object *answer = json_object_new_object();
     if (answer) json_add_int(answer, "res", reply.number(0));
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 int on_get_ipc_vca_settings2_cb(const void *payload, int length) {
     ReplyView reply(payload, length);
-    if (!reply.holds(kCameraAnalysisBytesRead)) return answer_json(nullptr);
+    if (!reply.holds(kCameraAnalysisBytesRead)) return cgi_reply_json(nullptr);
     json_object *answer = json_object_new_object();
-    if (!answer) return answer_json(nullptr);
+    if (!answer) return cgi_reply_json(nullptr);
     add_analysis_head(answer, reply);
     int width = reply.number(24), height = reply.number(28);
     json_object *position = json_object_new_array();
@@ -477,7 +471,7 @@ int on_get_ipc_vca_settings2_cb(const void *payload, int length) {
         json_object_array_add(position, limits);
     }
     json_object_object_add(answer, "position", position);
-    return answer_json(answer);
+    return cgi_reply_json(answer);
 }
 
 int on_video_ipc_callback(int, const MessageHeader *header, const void *payload) {

@@ -1,6 +1,6 @@
 // Bounded reading of a daemon reply payload: numbers and texts only from inside the payload.
-#ifndef NVR_VIDEO_REPLY_VIEW_H
-#define NVR_VIDEO_REPLY_VIEW_H
+#ifndef NVR_CORE_REPLY_VIEW_H
+#define NVR_CORE_REPLY_VIEW_H
 
 #include <stdint.h>
 #include <string.h>
