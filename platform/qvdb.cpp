@@ -309,6 +309,10 @@ QvdbConnection *qvdb_open(const char *db) {
     // before the library is first used in the process.
     static const int memstatus_off = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     (void)memstatus_off;
+    // Cache pages are allocated as they are read, not twenty at once: a request reads a handful,
+    // and every page of memory a process touches costs it a fault.
+    static const int bulk_cache_off = sqlite3_config(SQLITE_CONFIG_PAGECACHE, nullptr, 0, 0);
+    (void)bulk_cache_off;
     sqlite3 *handle = open_handle(real);
     if (!handle) return nullptr;
     sqlite3_busy_timeout(handle, kBusyTimeoutMs);
