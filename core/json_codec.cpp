@@ -61,12 +61,28 @@ const uint8_t *unpack_text(const uint8_t *at, const char **text, size_t *length)
     return at + 1 + *length;
 }
 
+// Most periods of a schedule are unused (no times, action 0): their text is always the same,
+// written whole where the form allows. False when the period is in use or printing is pretty.
+bool print_unused_period(const uint8_t *at, bool with_action, JsonTextWriter &out) {
+    int32_t action;
+    memcpy(&action, at + 2, sizeof action);
+    if (at[0] != 0 || at[1] != 0 || action != 0) return false;
+    if (with_action)
+        return out.compact_item("{\"startTime\":\"\",\"endTime\":\"\",\"actionType\":0}",
+                                "{ \"startTime\": \"\", \"endTime\": \"\", \"actionType\": 0 }");
+    return out.compact_item("{\"startTime\":\"\",\"endTime\":\"\"}", "{ \"startTime\": \"\", \"endTime\": \"\" }");
+}
+
 void print_schedule(const ScheduleAnswer &schedule, JsonTextWriter &out) {
     const uint8_t *at = schedule.periods.get();
     out.begin_array();
     for (int d = 0; d < 8; d++) {
         out.begin_array();
         for (int p = 0; p < kSchedulePeriodsPerDay; p++) {
+            if (print_unused_period(at, schedule.with_action, out)) {
+                at += 2 + sizeof(int32_t);
+                continue;
+            }
             const char *text;
             size_t length;
             out.begin_object();

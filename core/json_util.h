@@ -84,6 +84,10 @@ class JsonTextWriter {
         reserve(1);
         put('"');
     }
+    // The next item of the open array given as finished compact text, which only the plain and
+    // spaced forms can take: false (nothing written) when printing pretty. `spaced` says which
+    // of the two forms the text must be in.
+    bool compact_item(const char *plain, const char *spaced);
     // Hands the rest to the print buffer; false when anything could not be written.
     bool finish();
 
