@@ -108,7 +108,7 @@ void print_schedule(const ScheduleAnswer &schedule, JsonTextWriter &out) {
 
 uint8_t *pack_text(uint8_t *at, const char *field, size_t size) {
     static_assert(sizeof(SchedulePeriod::startTime) < 256, "a text's length fits its byte");
-    size_t length = strnlen(field, size);
+    size_t length = size > 0 && field[0] != '\0' ? strnlen(field, size) : 0;
     *at = static_cast<uint8_t>(length);
     memcpy(at + 1, field, length);
     return at + 1 + length;

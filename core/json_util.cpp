@@ -120,18 +120,6 @@ bool JsonTextWriter::finish() {
     return ok_ && depth_ == 0;
 }
 
-bool JsonTextWriter::compact_item(const char *plain, const char *spaced) {
-    if (pretty_) return false;
-    before_value();
-    const char *text = spaced_ ? spaced : plain;
-    size_t length = strlen(text);
-    if (length > kBufferSize) return fail(), true;
-    reserve(length);
-    memcpy(buffer_ + used_, text, length);
-    used_ += length;
-    return true;
-}
-
 void JsonTextWriter::indent(int level) {
     for (int i = tabs_ ? level : level * 2; i > 0; i--) {
         reserve(1);

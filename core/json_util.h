@@ -87,7 +87,14 @@ class JsonTextWriter {
     // The next item of the open array given as finished compact text, which only the plain and
     // spaced forms can take: false (nothing written) when printing pretty. `spaced` says which
     // of the two forms the text must be in.
-    bool compact_item(const char *plain, const char *spaced);
+    template <size_t PlainSize, size_t SpacedSize>
+    bool compact_item(const char (&plain)[PlainSize], const char (&spaced)[SpacedSize]) {
+        static_assert(PlainSize <= kBufferSize && SpacedSize <= kBufferSize, "an item fits the buffer");
+        if (pretty_) return false;
+        if (spaced_) compact_text(spaced, SpacedSize - 1);
+        else compact_text(plain, PlainSize - 1);
+        return true;
+    }
     // Hands the rest to the print buffer; false when anything could not be written.
     bool finish();
 
@@ -114,6 +121,12 @@ class JsonTextWriter {
         put(bracket);
     }
     void pretty_close(bool had_items);
+    void compact_text(const char *text, size_t length) {
+        before_value();
+        reserve(length);
+        memcpy(buffer_ + used_, text, length);
+        used_ += length;
+    }
     void fail() { ok_ = false; }
     // A value adds nothing of its own after a key, nor as the outermost value (json-c wrote what
     // precedes it); inside an array it is the next item.
