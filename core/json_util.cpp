@@ -173,7 +173,7 @@ int cgi_answer_json(json_object *object, int kind) {
     int rc = 0;
     if (writer_prints_alike(object, 0)) {
         fflush(stdout);
-        char buffer[16384];
+        char buffer[8192];
         JsonTextWriter writer(STDOUT_FILENO, buffer, sizeof buffer, kAnswerFlags);
         const char *header = answer_header(kind);
         writer.verbatim(header, strlen(header));
@@ -196,27 +196,22 @@ int cgi_reply_json(json_object *answer) {
 // ----- JSON text as json-c prints it -----
 
 JsonTextWriter::JsonTextWriter(printbuf *out, int level, int flags)
+    : JsonTextWriter(out, -1, level, flags, nullptr, 0) {}
+
+JsonTextWriter::JsonTextWriter(int fd, char *buffer, size_t size, int flags)
+    : JsonTextWriter(nullptr, fd, 0, flags, buffer, size) {}
+
+JsonTextWriter::JsonTextWriter(printbuf *out, int fd, int level, int flags, char *buffer, size_t size)
     : out_(out),
+      fd_(fd),
       level_(level),
       pretty_((flags & JSON_C_TO_STRING_PRETTY) != 0),
       tabs_((flags & JSON_C_TO_STRING_PRETTY_TAB) != 0),
       slashes_(!(flags & JSON_C_TO_STRING_NOSLASHESCAPE)),
       spaced_((flags & JSON_C_TO_STRING_SPACED) != 0 && !pretty_),
       colon_blank_((flags & JSON_C_TO_STRING_SPACED) != 0),
-      buffer_(own_buffer_),
-      size_(sizeof own_buffer_) {}
-
-JsonTextWriter::JsonTextWriter(int fd, char *buffer, size_t size, int flags)
-    : out_(nullptr),
-      fd_(fd),
-      level_(0),
-      pretty_((flags & JSON_C_TO_STRING_PRETTY) != 0),
-      tabs_((flags & JSON_C_TO_STRING_PRETTY_TAB) != 0),
-      slashes_(!(flags & JSON_C_TO_STRING_NOSLASHESCAPE)),
-      spaced_((flags & JSON_C_TO_STRING_SPACED) != 0 && !pretty_),
-      colon_blank_((flags & JSON_C_TO_STRING_SPACED) != 0),
-      buffer_(size >= kMinBufferSize ? buffer : own_buffer_),
-      size_(size >= kMinBufferSize ? size : sizeof own_buffer_) {}
+      buffer_(buffer && size >= kMinBufferSize ? buffer : own_buffer_),
+      size_(buffer && size >= kMinBufferSize ? size : sizeof own_buffer_) {}
 
 void JsonTextWriter::flush() {
     if (used_ == 0) return;

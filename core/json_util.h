@@ -117,6 +117,8 @@ class JsonTextWriter {
     bool finish();
 
   private:
+    JsonTextWriter(printbuf *out, int fd, int level, int flags, char *buffer, size_t size);
+
     static constexpr int kMaxDepth = 16;
     static constexpr size_t kMinBufferSize = 1024;
     static constexpr size_t kTextPiece = 128;  // escaped, a piece takes at most 6 times its size
@@ -172,7 +174,7 @@ class JsonTextWriter {
     void flush();
 
     printbuf *out_;
-    int fd_ = -1;  // the descriptor written when there is no print buffer
+    int fd_;  // the descriptor written when there is no print buffer
     int level_;  // json-c's level of the outermost value written
     bool pretty_, tabs_, slashes_;
     bool spaced_;       // a blank after "[", "{" and ",", and before "]", "}"
