@@ -313,7 +313,9 @@ json_object *hostile_answer() {
     json_object *nested = json_object_new_array();
     json_object_array_add(nested, nullptr);
     json_object_array_add(nested, json_object_new_array());
-    json_object_array_add(nested, answer_holding(json_object_new_string("deep")));
+    json_object *deep = json_object_new_string("deep");
+    json_object_array_add(nested, answer_holding(deep));
+    json_object_put(deep);
     json_object_object_add(answer, "nested", nested);
     auto schedule = hostile_schedule();
     json_object_object_add(answer, "schedule", get_schedule_json_object(schedule.get()));
