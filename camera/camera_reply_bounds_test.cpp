@@ -21,6 +21,11 @@ struct WaitedRoute {
 const char kStream[] =
     "{\"id\":1,\"mainFramerate\":1,\"mainBitrate\":1,\"mainResWidth\":1,\"mainResHeight\":1,\"subEnable\":1,"
     "\"audioEnable\":0}";
+const char kCameraNetwork[] =
+    "{\"macAddr\":\"00:1A:2B:3C:4D:02\",\"oldIpcAddr\":\"10.0.0.2\",\"newIpcAddr\":\"10.0.0.3\",\"netmask\":\"255.0.0.0\","
+    "\"gateway\":\"10.0.0.1\",\"primaryDNS\":\"8.8.8.8\",\"port\":80,\"username\":\"u\",\"password\":\"p\",\"protocol\":2,"
+    "\"netif\":\"eth0\"}";
+const char kCameraCheck[] = "{\"ipAddr\":\"10.0.0.2\",\"managePort\":80,\"userName\":\"u\",\"password\":\"p\",\"camProtocol\":1}";
 
 const WaitedRoute kWaitedRoutes[] = {
     {__LINE__, "/2077", "{\"chnId\":1}", 3381, 4, false},
@@ -57,6 +62,19 @@ const WaitedRoute kWaitedRoutes[] = {
     {__LINE__, "/2027", "", 4004, 1, true},
     {__LINE__, "/2078", "{\"chnMask\":\"1\",\"resetMask\":\"\"}", 3385, 4, false},
     {__LINE__, "/2080", "{\"chnAry\":[1]}", 3379, 72, false},
+    // Camera discovery and models.
+    {__LINE__, "/2011", kCameraNetwork, 3205, 4, false},
+    {__LINE__, "/2014", kCameraCheck, 3202, 4, true},
+    {__LINE__, "/2015", kCameraCheck, 3227, 4, true},
+    {__LINE__, "/2025", "{\"id\":1}", 2503, 4, true},
+    {__LINE__, "/2033", "", 3230, 8, false},
+    {__LINE__, "/2057", "{\"chnid\":1}", 2507, 164, false},
+    // People counting and point of sale: the daemon's reply to the change answers.
+    {__LINE__, "/2067", "{\"groups\":[]}", 2290, 4, false},
+    {__LINE__, "/2070", "{\"groupid\":1}", 2293, 4, false},
+    {__LINE__, "/2071", "{\"groupid\":1}", 2291, 4, false},
+    {__LINE__, "/2072", "{\"groupid\":1}", 2292, 4, false},
+    {__LINE__, "/2074", "{\"id\":1}", 1421, 4, false},
 };
 
 using CameraReplyBounds = CameraTest;
