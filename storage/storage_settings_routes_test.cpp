@@ -234,72 +234,44 @@ TEST_F(StorageRoutes, BackupStatusExportDiskAndFormatReplies) {
     EXPECT_EQ(quick_get("/6227").body, kJsonError);
 }
 
-// Every route of the module that waits for the daemon: a reply one byte short of its minimum and
-// an empty one are no reply (the route's time-out answer, once, and nothing else); two whole
-// replies write one answer.
-struct WaitedStorageRoute {
-    int line;
-    const char *path;
-    const char *query;  // GET with this query when body is null
-    const char *body;
-    int request;
-    int reply_code;  // -1: the request's own reply code
-    int min_length;
-    bool text_error;  // the time-out answers "CGI ERROR" as text, else the JSON error
-};
-
-const WaitedStorageRoute kWaitedStorageRoutes[] = {
-    {__LINE__, "/6100", "", nullptr, kRequestDiskList, -1, 1, false},
-    {__LINE__, "/6102", "2", nullptr, kRequestFormatDisk, -1, 4, false},
-    {__LINE__, "/6102", "2", nullptr, kRequestFormatDisk, 8402, 4, false},
+// Every route of the module that waits for the daemon, with the least reply it reads.
+const WaitingRoute kWaitingStorageRoutes[] = {
+    {__LINE__, "/6100", "", nullptr, kRequestDiskList, -1, 1, kCgiErrorJson},
+    {__LINE__, "/6102", "2", nullptr, kRequestFormatDisk, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6102", "2", nullptr, kRequestFormatDisk, 8402, 4, kCgiErrorJson},
     {__LINE__, "/6104", nullptr, "{\"id\":10,\"enable\":1,\"sata_port\":6,\"sata_cnt\":2,\"level\":1}",
-     kRequestCreateRaid, -1, 4, true},
-    {__LINE__, "/6105", "10", nullptr, kRequestRemoveRaid, -1, 4, true},
-    {__LINE__, "/6106", nullptr, "{\"port\":3,\"hotflag\":1}", kRequestAddHotSpare, -1, 4, true},
-    {__LINE__, "/6106", nullptr, "{\"port\":3,\"hotflag\":0}", kRequestRemoveHotSpare, -1, 4, true},
-    {__LINE__, "/6107", nullptr, "{\"diskport\":4,\"raidport\":11}", kRequestRebuildRaid, -1, 4, true},
-    {__LINE__, "/6200", nullptr, "{\"num\":1,\"port\":[20]}", kRequestRemoveShares, -1, 4, true},
+     kRequestCreateRaid, -1, 4, kCgiErrorText},
+    {__LINE__, "/6105", "10", nullptr, kRequestRemoveRaid, -1, 4, kCgiErrorText},
+    {__LINE__, "/6106", nullptr, "{\"port\":3,\"hotflag\":1}", kRequestAddHotSpare, -1, 4, kCgiErrorText},
+    {__LINE__, "/6106", nullptr, "{\"port\":3,\"hotflag\":0}", kRequestRemoveHotSpare, -1, 4, kCgiErrorText},
+    {__LINE__, "/6107", nullptr, "{\"diskport\":4,\"raidport\":11}", kRequestRebuildRaid, -1, 4, kCgiErrorText},
+    {__LINE__, "/6200", nullptr, "{\"num\":1,\"port\":[20]}", kRequestRemoveShares, -1, 4, kCgiErrorText},
     {__LINE__, "/6201", nullptr, "{\"num\":1,\"port\":[20],\"address\":[\"10.1.1.1\"]}", kRequestAddShares, -1, 4,
-     true},
-    {__LINE__, "/6202", nullptr, "{\"port\":20,\"serverAddr\":\"10.1.1.1\"}", kRequestSearchShares, -1, 4, false},
-    {__LINE__, "/6203", nullptr, "{\"port\":21,\"type\":10,\"address\":\"10.1.1.2\"}", kRequestAddShare, -1, 4, true},
-    {__LINE__, "/6204", nullptr, "{\"mode\":1,\"esata\":0}", kRequestSetRecycle, -1, 4, false},
-    {__LINE__, "/6205", "", nullptr, kRequestRecycleMode, -1, 8, false},
-    {__LINE__, "/6206", nullptr, "{\"num\":1,\"port\":[2]}", kRequestSmart, -1, 40, false},  // shorter: the error too
-    {__LINE__, "/6207", nullptr, "{\"port\":3,\"hddType\":0}", kRequestRemoveDisk, -1, 4, true},
-    {__LINE__, "/6207", nullptr, "{\"port\":11,\"hddType\":4}", kRequestRemoveRaid, -1, 4, true},
-    {__LINE__, "/6208", "", nullptr, kRequestQuota, -1, kQuotaReplyHeader, false},
-    {__LINE__, "/6209", nullptr, "{\"enable\":1}", kRequestSetQuota, -1, 4, true},
-    {__LINE__, "/6221", nullptr, "{\"stopBackup\":1}", kRequestEsataBackup, -1, 4, false},
-    {__LINE__, "/6222", "", nullptr, kRequestEsataBackupProgress, -1, sizeof(BackupProgressReply), false},
-    {__LINE__, "/6223", "", nullptr, kRequestExportDisks, -1, 1, false},
-    {__LINE__, "/6224", nullptr, "{\"port\":1}", kRequestFormatEsata, -1, 4, false},
-    {__LINE__, "/6225", "", nullptr, kRequestBackupStatus, -1, 4, false},
-    {__LINE__, "/6226", "", nullptr, kRequestStopBackup, -1, 4, false},
-    {__LINE__, "/6227", "", nullptr, kRequestFormatProgress, -1, sizeof(FormatProgressRecord), false},
+     kCgiErrorText},
+    {__LINE__, "/6202", nullptr, "{\"port\":20,\"serverAddr\":\"10.1.1.1\"}", kRequestSearchShares, -1, 4,
+     kCgiErrorJson},
+    {__LINE__, "/6203", nullptr, "{\"port\":21,\"type\":10,\"address\":\"10.1.1.2\"}", kRequestAddShare, -1, 4,
+     kCgiErrorText},
+    {__LINE__, "/6204", nullptr, "{\"mode\":1,\"esata\":0}", kRequestSetRecycle, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6205", "", nullptr, kRequestRecycleMode, -1, 8, kCgiErrorJson},
+    // A S.M.A.R.T. record shorter than 40 bytes is answered with the same error.
+    {__LINE__, "/6206", nullptr, "{\"num\":1,\"port\":[2]}", kRequestSmart, -1, 40, kCgiErrorJson},
+    {__LINE__, "/6207", nullptr, "{\"port\":3,\"hddType\":0}", kRequestRemoveDisk, -1, 4, kCgiErrorText},
+    {__LINE__, "/6207", nullptr, "{\"port\":11,\"hddType\":4}", kRequestRemoveRaid, -1, 4, kCgiErrorText},
+    {__LINE__, "/6207", nullptr, "{\"port\":20,\"hddType\":3}", kRequestRemoveShares, -1, 4, kCgiErrorText},
+    {__LINE__, "/6208", "", nullptr, kRequestQuota, -1, kQuotaReplyHeader, kCgiErrorJson},
+    {__LINE__, "/6209", nullptr, "{\"enable\":1}", kRequestSetQuota, -1, 4, kCgiErrorText},
+    {__LINE__, "/6221", nullptr, "{\"stopBackup\":1}", kRequestEsataBackup, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6222", "", nullptr, kRequestEsataBackupProgress, -1, sizeof(BackupProgressReply), kCgiErrorJson},
+    {__LINE__, "/6223", "", nullptr, kRequestExportDisks, -1, 1, kCgiErrorJson},
+    {__LINE__, "/6224", nullptr, "{\"port\":1}", kRequestFormatEsata, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6225", "", nullptr, kRequestBackupStatus, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6226", "", nullptr, kRequestStopBackup, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6227", "", nullptr, kRequestFormatProgress, -1, sizeof(FormatProgressRecord), kCgiErrorJson},
 };
 
-TEST_F(StorageRoutes, ShortEmptyAndSecondRepliesOfEveryWaitedRoute) {
-    for (const WaitedStorageRoute &route : kWaitedStorageRoutes) {
-        auto run_route = [&](bool quick) {
-            if (route.body) return quick ? quick_post(route.path, route.body) : post_json(route.path, route.body);
-            return quick ? quick_get(route.path, route.query) : get(route.path, route.query);
-        };
-        auto reply = [&](int delay_ms, const Bytes &payload) { return SimStep{delay_ms, route.reply_code, payload}; };
-        const std::string silence = route.text_error ? kTextError : std::string("Content-type: application/json\r\n\r\n") + kJsonError;
-        std::vector<Bytes> too_short = {Bytes()};
-        if (route.min_length > 1) too_short.push_back(Bytes(route.min_length - 1, 0));
-        for (const Bytes &payload : too_short) {
-            daemon.script(route.request, {reply(0, payload)});
-            EXPECT_EQ(run_route(true).output, silence) << route.path << " with " << payload.size() << " bytes, line " << route.line;
-        }
-        daemon.script(route.request, {reply(0, Bytes(route.min_length, 0)), reply(5, Bytes(route.min_length, 1))});
-        CgiResult twice = run_route(false);
-        EXPECT_EQ(twice.output.find("Content-type"), 0u) << "line " << route.line;
-        EXPECT_EQ(twice.output.find("Content-type", 1), std::string::npos) << "answered twice, line " << route.line;
-        EXPECT_NE(twice.output, silence) << "line " << route.line;
-        daemon.clear_script(route.request);
-    }
+TEST_F(StorageRoutes, ShortEmptyAndSecondRepliesOfEveryWaitingRoute) {
+    for (const WaitingRoute &route : kWaitingStorageRoutes) expect_reply_bounds(root, daemon, route);
 }
 
 TEST_F(StorageRoutes, OneAnswerWhenTheDaemonRepliesTwice) {
