@@ -303,7 +303,8 @@ void expect_reply_bounds(const DeviceRoot &root, SimDaemon &daemon, const Waitin
         EXPECT_EQ(run_route(1000).output, route.silence)
             << route.path << " with a reply of " << payload.size() << " bytes, line " << route.line;
     }
-    daemon.script(route.request, {reply(0, Bytes(route.min_length, 0)), reply(5, Bytes(route.min_length, 1))});
+    Bytes whole(route.min_length, route.fill), other(route.min_length, static_cast<uint8_t>(route.fill + 1));
+    daemon.script(route.request, {reply(0, whole), reply(5, other)});
     std::string twice = run_route(100).output;
     EXPECT_EQ(twice.find("Content-type"), 0u) << route.path << ", line " << route.line;
     EXPECT_EQ(twice.find("Content-type", 1), std::string::npos) << route.path << " answered twice, line " << route.line;

@@ -77,6 +77,7 @@ struct WaitingRoute {
     int reply_code;     // the reply that answers it; -1 for the request's own
     int min_length;     // the least reply its answer reads
     const char *silence;  // its whole output when no reply comes
+    uint8_t fill = 0;     // the bytes of a whole reply (one whose zeros mean failure needs others)
 };
 
 // A reply one byte short of the least and an empty one must each leave the route with its
