@@ -3,6 +3,7 @@
 #include <string.h>
 #include <time.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,32 @@ TEST_F(PlaybackRoutes, SectionRepliesAnswerEveryWholeRecord) {
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer_keys(answer), (std::vector<std::string>{"status"}));
     EXPECT_EQ(json_text(answer, "status"), "NO MATCHES");
+}
+
+// Times that fill their whole 20-byte fields (no NUL) are answered within their fields: the start
+// does not run into the end, nor the end into the bytes after it.
+TEST_F(PlaybackRoutes, SectionTimesFillingTheirFieldsStayWithinThem) {
+    const std::string start = "2024-01-02 03:04:05+", end = "2024-01-02 04:00:00Z";
+    Bytes record = section_bytes(2, 7, 0, 1, start.c_str(), end.c_str());
+    std::fill(record.begin() + offsetof(SectionRecord, reserved2), record.end(), 'R');
+    const struct {
+        int line;
+        const char *route;
+        int request;
+        const char *body;
+    } routes[] = {
+        {__LINE__, "/4000", 1159,
+         R"({"channelId":2,"sid":3,"streamType":1,"time":"2024-01-02 00:00:00","endTime":"2024-01-02 23:59:59"})"},
+        {__LINE__, "/4023", 1161, R"({"sid":7,"page":0})"},
+    };
+    for (const auto &route : routes) {
+        daemon.script(route.request, sim_one_reply(record));
+        json_object *answer = answer_of(post_json(route.route, route.body));
+        ASSERT_TRUE(answer) << "line " << route.line;
+        json_object *section = json_object_array_get_idx(json_object_object_get(answer, "section"), 0);
+        EXPECT_EQ(json_text(section, "startTime"), start) << "line " << route.line;
+        EXPECT_EQ(json_text(section, "endTime"), end) << "line " << route.line;
+    }
 }
 
 // The session lists of stop, pause, step and speed: at most min(num, array length, 64) integer
