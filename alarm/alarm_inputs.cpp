@@ -55,6 +55,16 @@ void log_input_change(int id) {
     cgi_log_operation(on_alarm_ipc_callback, kAlarmLogSubType, kAlarmInLogParameter, id + 1);
 }
 
+// The older schedule page logs a bare record: no user, address or object number.
+void log_input_schedule_change() {
+    OperationLogRecord record;
+    memset(&record, 0, sizeof record);
+    record.main_type = 4;
+    record.sub_type = kAlarmLogSubType;
+    record.parameter = kAlarmInLogParameter;
+    cgi_send_log_record(on_alarm_ipc_callback, &record);
+}
+
 // ---- "/6027" --------------------------------------------------------------------------------------
 
 // "alarmType" and "name" of the request; true when either was given.
@@ -197,7 +207,10 @@ int store_older_input(const char *arg, bool with_switch_and_schedule) {
         if (transaction.commit() != 0) return cgi_error_to_webserver(kTextPlain);
     }
     notify_input_changed(id);
-    log_input_change(id);
+    if (with_switch_and_schedule)
+        log_input_schedule_change();
+    else
+        log_input_change(id);
     return cgi_writeback_webserver(kTextPlain, "OK");
 }
 

@@ -168,6 +168,14 @@ TEST_F(AlarmInputRoutes, OlderPagesKeepWhatTheyDoNotSet) {
     EXPECT_EQ(post_json("/6062", "{\"alarm\":{" + basics + "},\"schedule\":[" + days + "]}").output, kOk);
     EXPECT_EQ(input(4).enable, 1);
     EXPECT_EQ(input(4).audioId, 6);  // the other fields are kept
+    // The older schedule page's log record is bare: main type 4, sub type 204, parameter 910.
+    ASSERT_EQ(sent(kRequestOperationLog).size(), 1u);
+    std::vector<uint8_t> bare(sizeof(OperationLogRecord), 0);
+    bare[0] = 4;
+    bare[8] = 204;
+    bare[24] = 910 & 0xFF;
+    bare[25] = 910 >> 8;
+    EXPECT_EQ(sent(kRequestOperationLog)[0].payload, bare);
     EXPECT_STREQ(input(4).triSnapshot, "11");
     EXPECT_EQ(only_payload(kRequestAlarmInChanged), le_words({4}));
     json_object *older = json_answer(get("/6061", "4"));
