@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Whole-process request benchmark: nvrweb.cgi against prepared device roots, beside minimal static C floors.
 # Usage: bench/run.sh [RUNS]   (builds build/ first if needed; BENCH_BIN=DIR times the programs of another build)
+#        BENCH_INSTRUCTIONS=1 bench/run.sh   counts the instructions of one run of each program instead
+#                                            (valgrind's callgrind), which a loaded machine does not blur
 #
 # Each case runs the route and its floor in turn, RUNS times each, and reports both medians, their
 # ratio and the route's peak RSS. The floors:
@@ -47,10 +49,35 @@ sleep 0.3
 export NVR_ROOT="$root" NVR_TIME_DIVISOR=1000000 REQUEST_METHOD=GET HTTP_COOKIE="userName=admin" REMOTE_ADDR=127.0.0.1
 unset BENCH_STDIN CONTENT_TYPE CONTENT_LENGTH
 
+# Instructions of one run: count [NAME=VALUE...] PROGRAM [ARGS...] (stdin: the first BENCH_STDIN file).
+count() {
+  local input=/dev/null
+  if [ -n "${BENCH_STDIN:-}" ]; then input=${BENCH_STDIN%%:*}; fi
+  local assignments=()
+  while [[ $1 == *=* && $1 != /* ]]; do assignments+=("$1"); shift; done
+  rm -f "$work/callgrind.out"
+  env "${assignments[@]}" valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" "$@" \
+    <"$input" >/dev/null 2>&1
+  awk '/^(summary|totals):/ { print $2; exit }' "$work/callgrind.out"
+}
+
 # case NAME TARGET A-LABEL B-LABEL -- runner programs (A first, then B)
 case_line() {
   local name=$1 target=$2 a=$3 b=$4
   shift 5
+  if [ -n "${BENCH_INSTRUCTIONS:-}" ]; then
+    local arg first=() second=() in_second=
+    for arg in "$@"; do
+      if [ "$arg" = -- ] && [ -z "$in_second" ]; then in_second=1; continue; fi
+      if [ -n "$in_second" ]; then second+=("$arg"); else first+=("$arg"); fi
+    done
+    local a_n b_n
+    a_n=$(count "${first[@]}")
+    b_n=$(count "${second[@]}")
+    awk -v n="$name" -v a="$a" -v b="$b" -v an="$a_n" -v bn="$b_n" \
+      'BEGIN { printf "%-30s %-7s %9.0f k  %-12s %9.0f k  ratio %5.2f\n", n, a, an / 1000, b, bn / 1000, an / bn }'
+    return
+  fi
   local out
   out=$("$work/runner" "$runs" "$@")
   read -r a_us a_kb b_us b_kb <<<"$(echo $out)"
@@ -61,7 +88,11 @@ case_line() {
 # The answer of a route, for its print floor.
 answer() { "$work/bin/nvrweb.cgi" | tr -d '\r' | sed '1,2d'; }
 
-echo "runs per case: $runs (medians)"
+if [ -n "${BENCH_INSTRUCTIONS:-}" ]; then
+  echo "instructions of one run (callgrind; the targets hold for the timed medians)"
+else
+  echo "runs per case: $runs (medians)"
+fi
 export PATH_INFO=/dw.cgi QUERY_STRING=
 case_line "GET /dw.cgi" "" nvrweb "print floor" -- "$work/bin/nvrweb.cgi" -- "$work/floor" "$(answer)"
 export PATH_INFO=/1014
@@ -92,7 +123,7 @@ fi
 # Licence plates: a 10,000-plate batch, one transaction with prepared statements. A request body
 # (at most 30719 characters) carries about 2,000 plates, so the batch runs through the library
 # from platebatch; every run after the first replaces the stored plates.
-if [ -x build/bin/platebatch ]; then
+if [ -x build/bin/platebatch ] && [ -z "${BENCH_INSTRUCTIONS:-}" ]; then
   read -r batch_us batch_kb < <("$work/runner" 5 "$PWD/build/bin/platebatch" --root "$root" 10000)
   awk -v c="$batch_us" -v k="$batch_kb" \
     'BEGIN { printf "%-22s %8.1f ms per batch  peak RSS %6d KiB\n", "10,000-plate batch", c / 1000, k }'

@@ -72,6 +72,9 @@ int start_request(ReplyDispatcher callback, int request_code, int payload_len, c
         g_accepting = false;
     }
     qv_sock_init(gated_dispatch, 0, 3, "/var/run/qvsocket");
+    // A notice's reply never answers the request, so a channel that only notifies needs no
+    // receive thread (starting and joining one was much of what a notice cost).
+    if (nowait != 1) qv_sock_expect_replies();
     g_callback_done.store(0);
 
     for (int attempt = 0; attempt < kSendAttempts; attempt++) {

@@ -3,6 +3,11 @@
 
 #include <string.h>
 
+#include <initializer_list>
+#include <memory>
+#include <new>
+#include <utility>
+
 #include "core/json_util.h"
 #include "core/web_utils.h"
 
@@ -10,10 +15,6 @@ namespace {
 
 constexpr int kPeopleCountPtzEntries = 16;
 constexpr int kPtzEventTypes = 32;
-
-json_object *new_text(const char *field, size_t size) {
-    return json_object_new_string_len(field, static_cast<int>(strnlen(field, size)));
-}
 
 // Item i of an array when it has the type, else null.
 json_object *typed_item(json_object *array, size_t index, json_type type) {
@@ -46,21 +47,92 @@ int channel_value(json_object *value) {
     return channel >= 0 && channel < kQvdbChannels ? static_cast<int>(channel) : -1;
 }
 
-json_object *schedule_json(const WeeklySchedule *schedule) {
-    json_object *days = json_object_new_array();
+// The periods a schedule answers, packed so that they print after the record is gone: for each
+// of the 8 x 12 periods the length and bytes of its start and end texts, then its action type.
+struct ScheduleAnswer {
+    std::unique_ptr<uint8_t[]> periods;
+    bool with_action;
+};
+
+// A text and where the next field starts.
+const uint8_t *unpack_text(const uint8_t *at, const char **text, size_t *length) {
+    *length = *at;
+    *text = reinterpret_cast<const char *>(at + 1);
+    return at + 1 + *length;
+}
+
+// Most periods of a schedule are unused (no times, action 0): their text is always the same,
+// written whole where the form allows. False when the period is in use or printing is pretty.
+bool print_unused_period(const uint8_t *at, bool with_action, JsonTextWriter &out) {
+    int32_t action;
+    memcpy(&action, at + 2, sizeof action);
+    if (at[0] != 0 || at[1] != 0 || action != 0) return false;
+    if (with_action)
+        return out.compact_item("{\"startTime\":\"\",\"endTime\":\"\",\"actionType\":0}",
+                                "{ \"startTime\": \"\", \"endTime\": \"\", \"actionType\": 0 }");
+    return out.compact_item("{\"startTime\":\"\",\"endTime\":\"\"}", "{ \"startTime\": \"\", \"endTime\": \"\" }");
+}
+
+void print_schedule(const ScheduleAnswer &schedule, JsonTextWriter &out) {
+    const uint8_t *at = schedule.periods.get();
+    out.begin_array();
     for (int d = 0; d < 8; d++) {
-        json_object *periods = json_object_new_array();
+        out.begin_array();
         for (int p = 0; p < kSchedulePeriodsPerDay; p++) {
-            const SchedulePeriod &period = schedule->day[d].period[p];
-            json_object *item = json_object_new_object();
-            json_object_object_add(item, "startTime", new_text(period.startTime, sizeof period.startTime));
-            json_object_object_add(item, "endTime", new_text(period.endTime, sizeof period.endTime));
-            json_object_object_add(item, "actionType", json_object_new_int(period.actionType));
-            json_object_array_add(periods, item);
+            if (print_unused_period(at, schedule.with_action, out)) {
+                at += 2 + sizeof(int32_t);
+                continue;
+            }
+            const char *text;
+            size_t length;
+            out.begin_object();
+            at = unpack_text(at, &text, &length);
+            out.key("startTime");
+            out.text(text, length);
+            at = unpack_text(at, &text, &length);
+            out.key("endTime");
+            out.text(text, length);
+            int32_t action;
+            memcpy(&action, at, sizeof action);
+            at += sizeof action;
+            if (schedule.with_action) {
+                out.key("actionType");
+                out.number(action);
+            }
+            out.end_object();
         }
-        json_object_array_add(days, periods);
+        out.end_array();
     }
-    return days;
+    out.end_array();
+}
+
+uint8_t *pack_text(uint8_t *at, const char *field, size_t size) {
+    static_assert(sizeof(SchedulePeriod::startTime) < 256, "a text's length fits its byte");
+    size_t length = size > 0 && field[0] != '\0' ? strnlen(field, size) : 0;
+    *at = static_cast<uint8_t>(length);
+    memcpy(at + 1, field, length);
+    return at + 1 + length;
+}
+
+// The camera form leaves the periods of a day without its flag empty.
+json_object *schedule_json(const WeeklySchedule *schedule, bool camera_form) {
+    uint8_t packed[8 * kSchedulePeriodsPerDay * (2 + sizeof(SchedulePeriod))];
+    uint8_t *at = packed;
+    for (const ScheduleDay &day : schedule->day) {
+        bool shown = !camera_form || day.dayFlag != 0;
+        for (int p = 0; p < kSchedulePeriodsPerDay; p++) {
+            const SchedulePeriod &period = day.period[p];
+            at = pack_text(at, period.startTime, shown ? sizeof period.startTime : 0);
+            at = pack_text(at, period.endTime, shown ? sizeof period.endTime : 0);
+            memcpy(at, &period.actionType, sizeof period.actionType);
+            at += sizeof period.actionType;
+        }
+    }
+    size_t size = static_cast<size_t>(at - packed);
+    ScheduleAnswer answer{std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]), !camera_form};
+    if (!answer.periods) return nullptr;
+    memcpy(answer.periods.get(), packed, size);
+    return json_printed_value<ScheduleAnswer, print_schedule>(json_type_array, std::move(answer));
 }
 
 // Fills days x periods of [start, end(, action)] arrays into a cleared schedule.
@@ -141,16 +213,72 @@ int white_list_from_json(int channel, WhiteLedList *list, json_object *request, 
                                  });
 }
 
-json_object *white_list_json(const WhiteLedList &list) {
-    json_object *array = json_object_new_array();
-    for (int i = 0; i < list.count && i < kQvdbListEntries; i++) {
-        json_object *item = json_object_new_object();
-        json_object_object_add(item, "chnid", json_object_new_int(list.entry[i].chnid));
-        json_object_object_add(item, "mode", json_object_new_int(list.entry[i].mode));
-        json_object_object_add(item, "time", json_object_new_int(list.entry[i].time));
-        json_object_array_add(array, item);
+// Target lists answer as an array of objects of integers, one key per column.
+struct RowsAnswer {
+    static constexpr int kMaxColumns = 4;
+    const char *const *keys;  // static names
+    int columns;
+    int rows;
+    int32_t value[kQvdbPtzEntries][kMaxColumns];
+};
+
+void print_rows(const RowsAnswer &rows, JsonTextWriter &out) {
+    out.begin_array();
+    for (int r = 0; r < rows.rows; r++) {
+        out.begin_object();
+        for (int c = 0; c < rows.columns; c++) {
+            out.key(rows.keys[c]);
+            out.number(rows.value[r][c]);
+        }
+        out.end_object();
     }
-    return array;
+    out.end_array();
+}
+
+// Collects rows, then answers them.
+class RowsBuilder {
+  public:
+    template <size_t N>
+    explicit RowsBuilder(const char *const (&keys)[N]) {
+        static_assert(N <= RowsAnswer::kMaxColumns, "too many columns");
+        memset(&rows_, 0, sizeof rows_);
+        rows_.keys = keys;
+        rows_.columns = static_cast<int>(N);
+    }
+    void add(std::initializer_list<int32_t> values) {
+        if (rows_.rows == kQvdbPtzEntries) return;
+        int c = 0;
+        for (int32_t value : values) rows_.value[rows_.rows][c++] = value;
+        rows_.rows++;
+    }
+    json_object *json() const { return json_printed_value<RowsAnswer, print_rows>(json_type_array, rows_); }
+
+  private:
+    RowsAnswer rows_;
+};
+
+const char *const kWhiteKeys[] = {"chnid", "mode", "time"};
+const char *const kWarningKeys[] = {"chnid", "time"};
+const char *const kPtzKeys[] = {"acto_ptz_channel", "acto_ptz_type", "acto_ptz_preset", "acto_ptz_patrol"};
+
+json_object *white_list_json(const WhiteLedList &list) {
+    RowsBuilder rows(kWhiteKeys);
+    for (int i = 0; i < list.count && i < kQvdbListEntries; i++)
+        rows.add({list.entry[i].chnid, list.entry[i].mode, list.entry[i].time});
+    return rows.json();
+}
+
+void print_http_target(const HttpTarget &target, JsonTextWriter &out) {
+    out.begin_object();
+    out.key("chnId");
+    out.number(target.channel);
+    out.key("url");
+    out.text(target.url, strnlen(target.url, sizeof target.url));
+    out.key("username");
+    out.text(target.username, strnlen(target.username, sizeof target.username));
+    out.key("password");
+    out.text(target.password, strnlen(target.password, sizeof target.password));
+    out.end_object();
 }
 
 QvdbTableKey table_key(int channel, const char *table) {
@@ -166,7 +294,7 @@ QvdbTableKey table_key(int channel, const char *table) {
 // ----- schedules -----
 
 json_object *get_schedule_json_object(const WeeklySchedule *schedule) {
-    return schedule ? schedule_json(schedule) : json_object_new_array();
+    return schedule ? schedule_json(schedule, false) : json_object_new_array();
 }
 
 json_object *get_schedule_json_object_ex(const WeeklySchedule *schedule) { return get_schedule_json_object(schedule); }
@@ -180,22 +308,7 @@ int get_schedule_by_json_ex(json_object *request, const char *key, WeeklySchedul
 }
 
 json_object *get_schedule_json_object_ipc(const WeeklySchedule *schedule) {
-    json_object *days = json_object_new_array();
-    for (int d = 0; d < 8 && schedule; d++) {
-        bool flagged = schedule->day[d].dayFlag != 0;
-        json_object *periods = json_object_new_array();
-        for (int p = 0; p < kSchedulePeriodsPerDay; p++) {
-            const SchedulePeriod &period = schedule->day[d].period[p];
-            json_object *item = json_object_new_object();
-            json_object_object_add(item, "startTime",
-                                   flagged ? new_text(period.startTime, sizeof period.startTime) : json_object_new_string(""));
-            json_object_object_add(item, "endTime",
-                                   flagged ? new_text(period.endTime, sizeof period.endTime) : json_object_new_string(""));
-            json_object_array_add(periods, item);
-        }
-        json_object_array_add(days, periods);
-    }
-    return days;
+    return schedule ? schedule_json(schedule, true) : json_object_new_array();
 }
 
 int get_schedule_by_json_ipc(json_object *request, const char *key, WeeklySchedule *schedule) {
@@ -269,14 +382,9 @@ json_object *get_warning_light_params_json_object(int channel, const char *table
     memset(&list, 0, sizeof list);
     QvdbTableKey key = table_key(channel, table);
     if (read_warning_light_params(QVDB_PATH, &list, &key) != 0) list.count = 0;
-    json_object *array = json_object_new_array();
-    for (int i = 0; i < list.count && i < kQvdbListEntries; i++) {
-        json_object *item = json_object_new_object();
-        json_object_object_add(item, "chnid", json_object_new_int(list.entry[i].chnid));
-        json_object_object_add(item, "time", json_object_new_int(list.entry[i].time));
-        json_object_array_add(array, item);
-    }
-    return array;
+    RowsBuilder rows(kWarningKeys);
+    for (int i = 0; i < list.count && i < kQvdbListEntries; i++) rows.add({list.entry[i].chnid, list.entry[i].time});
+    return rows.json();
 }
 
 int get_warning_light_params_by_json(int channel, WarningLightList *list, json_object *request, const char *key) {
@@ -295,12 +403,7 @@ json_object *get_http_params_json_object(int channel, const char *table) {
     memset(&target, 0, sizeof target);
     target.channel = channel;
     read_http_notification_params(QVDB_PATH, &target, table, channel);
-    json_object *object = json_object_new_object();
-    json_object_object_add(object, "chnId", json_object_new_int(target.channel));
-    json_object_object_add(object, "url", new_text(target.url, sizeof target.url));
-    json_object_object_add(object, "username", new_text(target.username, sizeof target.username));
-    json_object_object_add(object, "password", new_text(target.password, sizeof target.password));
-    return object;
+    return json_printed_value<HttpTarget, print_http_target>(json_type_object, target);
 }
 
 int get_http_params_by_json(int channel, HttpTarget *target, json_object *request, const char *key) {
@@ -328,18 +431,13 @@ json_object *get_ptz_params_json_object(int type, int channel) {
     } else {
         rc = read_ptz_params(QVDB_PATH, &list, type, channel);
     }
-    json_object *array = json_object_new_array();
+    RowsBuilder rows(kPtzKeys);
     for (int i = 0; rc == 0 && i < list.count && i < limit; i++) {
         const PtzLinkEntry &entry = list.entry[i];
-        if (entry.acto_ptz_channel <= 0) continue;
-        json_object *item = json_object_new_object();
-        json_object_object_add(item, "acto_ptz_channel", json_object_new_int(entry.acto_ptz_channel));
-        json_object_object_add(item, "acto_ptz_type", json_object_new_int(entry.acto_ptz_type));
-        json_object_object_add(item, "acto_ptz_preset", json_object_new_int(entry.acto_ptz_preset));
-        json_object_object_add(item, "acto_ptz_patrol", json_object_new_int(entry.acto_ptz_patrol));
-        json_object_array_add(array, item);
+        if (entry.acto_ptz_channel > 0)
+            rows.add({entry.acto_ptz_channel, entry.acto_ptz_type, entry.acto_ptz_preset, entry.acto_ptz_patrol});
     }
-    return array;
+    return rows.json();
 }
 
 int get_ptz_params_by_json(int channel, int type, json_object *array, PtzLinkList *list) {

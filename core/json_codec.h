@@ -1,7 +1,10 @@
 // JSON forms of the event sub-settings shared by every event page: weekly schedules, copy
 // sets, camera alarm outputs, white-LED and warning-light targets, HTTP targets, PTZ linkage.
 //
-// Encoders (…_json_object) return a new JSON value for the caller to add to its answer.
+// Encoders (…_json_object) return a new JSON value for the caller to add to its answer. The
+// bulky ones (schedules, target lists, the HTTP target, PTZ linkage) return values that print
+// themselves from a copy of the record (json_printed_value): they print exactly as a tree of
+// json-c nodes would, but have no items to walk; parse the printed text to look inside.
 // Decoders (…_by_json) read one key of the request, fill the record and return 0, or return -1
 // and store nothing when the request, the key (or a key of the wrong JSON type) or the output
 // is missing. A decoder never writes outside its record; item counts are bounded by the array

@@ -23,6 +23,9 @@ std::string text_of(json_object *value) {
     return text;
 }
 
+// An encoder's value as a tree of json-c nodes, parsed from its printed text.
+json_object *reparsed(json_object *value) { return json_tokener_parse(text_of(value).c_str()); }
+
 // A request JSON whose "schedule" holds days x periods of [start, end, action].
 std::string schedule_request(int days, int periods, const std::string &start = "08:00") {
     std::string text = "{\"schedule\":[";
@@ -44,7 +47,7 @@ TEST(ScheduleCodec, DecodesTheFullFormAndEncodesItBack) {
     EXPECT_EQ(schedule->day[7].period[11].actionType, 711);
     EXPECT_EQ(schedule->day[0].period[12].startTime[0], '\0');  // cleared beyond the 12 periods
     EXPECT_EQ(schedule->day[0].dayFlag, 0);
-    JsonRef encoded(get_schedule_json_object(schedule.get()));
+    JsonRef encoded(reparsed(get_schedule_json_object(schedule.get())));
     ASSERT_EQ(json_object_array_length(encoded), 8u);
     json_object *day7 = json_object_array_get_idx(encoded, 7);
     ASSERT_EQ(json_object_array_length(day7), 12u);
@@ -128,7 +131,7 @@ TEST(ScheduleCodec, CameraFormSetsDayFlagsAndEmptiesUnflaggedDays) {
     EXPECT_EQ(schedule->day[6].period[10].startTime[0], '\0');  // only 10 periods per day
     EXPECT_EQ(schedule->day[6].period[9].actionType, 0);        // no action type in this form
     strcpy(schedule->day[7].period[0].startTime, "hidden");
-    JsonRef encoded(get_schedule_json_object_ipc(schedule.get()));
+    JsonRef encoded(reparsed(get_schedule_json_object_ipc(schedule.get())));
     ASSERT_EQ(json_object_array_length(encoded), 8u);
     EXPECT_STREQ(json_object_to_json_string_ext(json_object_array_get_idx(json_object_array_get_idx(encoded, 7), 0),
                                                 JSON_C_TO_STRING_PLAIN),
@@ -383,7 +386,7 @@ TEST_F(CodecStore, PtzLinkageStoresAndEmitsOnlyLinkedEntries) {
     for (int i = 0; i < 30; i++) many += std::string(i ? "," : "") + "{\"acto_ptz_channel\":" + std::to_string(i + 1) + "}";
     JsonRef list(json_tokener_parse((many + "]").c_str()));
     ASSERT_EQ(set_ptz_params_by_json(4, kQvdbPeopleCountPtzType, list), 1);
-    JsonRef people(get_ptz_params_json_object(kQvdbPeopleCountPtzType, 4));
+    JsonRef people(reparsed(get_ptz_params_json_object(kQvdbPeopleCountPtzType, 4)));
     EXPECT_EQ(json_object_array_length(people), 16u);  // people counting emits at most 16
     EXPECT_EQ(text_of(get_ptz_params_json_object(1, 4)), "[]");
 }

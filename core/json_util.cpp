@@ -99,6 +99,115 @@ int cgi_reply_json(json_object *answer) {
     return 0;
 }
 
+// ----- JSON text as json-c prints it -----
+
+JsonTextWriter::JsonTextWriter(printbuf *out, int level, int flags)
+    : out_(out),
+      level_(level),
+      pretty_((flags & JSON_C_TO_STRING_PRETTY) != 0),
+      tabs_((flags & JSON_C_TO_STRING_PRETTY_TAB) != 0),
+      slashes_(!(flags & JSON_C_TO_STRING_NOSLASHESCAPE)),
+      spaced_((flags & JSON_C_TO_STRING_SPACED) != 0 && !pretty_),
+      colon_blank_((flags & JSON_C_TO_STRING_SPACED) != 0) {}
+
+void JsonTextWriter::flush() {
+    if (used_ > 0 && printbuf_memappend(out_, buffer_, static_cast<int>(used_)) < 0) ok_ = false;
+    used_ = 0;
+}
+
+bool JsonTextWriter::finish() {
+    flush();
+    return ok_ && depth_ == 0;
+}
+
+void JsonTextWriter::indent(int level) {
+    for (int i = tabs_ ? level : level * 2; i > 0; i--) {
+        reserve(1);
+        put(tabs_ ? '\t' : ' ');
+    }
+}
+
+void JsonTextWriter::pretty_item_prefix() {
+    if (had_item_[depth_]) {
+        reserve(2);
+        put(',');
+        put('\n');
+    }
+    had_item_[depth_] = true;
+    indent(level_ + depth_);
+}
+
+// The line break after the last item and the indentation of the closing bracket.
+void JsonTextWriter::pretty_close(bool had_items) {
+    if (had_items) {
+        reserve(1);
+        put('\n');
+    }
+    indent(level_ + depth_);
+}
+
+void JsonTextWriter::number(int64_t value) {
+    before_value();
+    char digits[24];
+    char *end = digits + sizeof digits, *at = end;
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    do {
+        *--at = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *--at = '-';
+    size_t length = static_cast<size_t>(end - at);
+    reserve(length);
+    memcpy(buffer_ + used_, at, length);
+    used_ += length;
+}
+
+namespace {
+
+// json-c's escapes: for each byte, 0 when it is written as it is, 'u' for \u00XX (lower-case hex),
+// else the letter that follows the backslash. One table escapes slashes, the other does not.
+struct EscapeTable {
+    char letter[256] = {};
+    constexpr explicit EscapeTable(bool slashes) {
+        for (int c = 0; c < 0x20; c++) letter[c] = 'u';
+        const char pairs[][2] = {{'\b', 'b'}, {'\t', 't'}, {'\n', 'n'}, {'\f', 'f'},
+                                 {'\r', 'r'}, {'"', '"'},  {'\\', '\\'}, {'/', '/'}};
+        for (const auto &pair : pairs)
+            if (pair[0] != '/' || slashes) letter[static_cast<unsigned char>(pair[0])] = pair[1];
+    }
+};
+constexpr EscapeTable kEscapeSlashes(true), kKeepSlashes(false);
+
+}  // namespace
+
+// Every byte that needs no escape, UTF-8 included, is written as it is.
+void JsonTextWriter::escaped(const char *text, size_t length) {
+    const char *letters = slashes_ ? kEscapeSlashes.letter : kKeepSlashes.letter;
+    const char *hex = "0123456789abcdef";
+    while (length > 0) {
+        size_t piece = length < kTextPiece ? length : kTextPiece;
+        reserve(piece * 6);
+        char *to = buffer_ + used_;
+        for (const char *end = text + piece; text < end; text++) {
+            unsigned char c = static_cast<unsigned char>(*text);
+            char letter = letters[c];
+            if (letter == 0) {
+                *to++ = static_cast<char>(c);
+            } else if (letter != 'u') {
+                *to++ = '\\';
+                *to++ = letter;
+            } else {
+                memcpy(to, "\\u00", 4);
+                to[4] = hex[c >> 4];
+                to[5] = hex[c & 0xf];
+                to += 6;
+            }
+        }
+        used_ = static_cast<size_t>(to - buffer_);
+        length -= piece;
+    }
+}
+
 int on_cgi_common_json_cb(int word_count, const void *payload) {
     int status;
     if (word_count < 1 || !reply_word(payload, word_count * 4, 0, &status)) return -1;

@@ -3,7 +3,13 @@
 #define NVR_CORE_JSON_UTIL_H
 
 #include <json-c/json.h>
+#include <json-c/printbuf.h>
 #include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+
+#include <new>
+#include <utility>
 
 // True for a failed parse: a null result or the library's error-pointer range.
 bool json_parse_failed(const json_object *object);
@@ -42,6 +48,150 @@ int on_cgi_common_json_cb(int word_count, const void *payload);
 
 // Reply handler: "CGI ERROR status:[%d]" or "CGI OK status:[%d]", with ", data:[%s]".
 int on_cgi_common_text_cb(int ignored, int status, const char *data);
+
+// Writes JSON text into a json-c print buffer exactly as json-c prints its own values under the
+// same flags (plain, spaced, pretty with spaces or tabs, slashes escaped or not), starting at the
+// nesting level json-c hands a value's serializer. Items and members are separated and indented
+// by the writer; the caller only opens, names, writes and closes, then finishes. Text gathers in
+// a small buffer of the writer's and reaches the print buffer in pieces.
+class JsonTextWriter {
+  public:
+    JsonTextWriter(printbuf *out, int level, int flags);
+    void begin_array() { open('['); }
+    void end_array() { close(']'); }
+    void begin_object() { open('{'); }
+    void end_object() { close('}'); }
+    // The next member of the open object; its value follows. The name is one of the program's
+    // own member names (letters, digits, '_'), which json-c prints as they are.
+    void key(const char *name) {
+        size_t length = strlen(name);
+        item_prefix();
+        reserve(length + 4);
+        put('"');
+        memcpy(buffer_ + used_, name, length);
+        used_ += length;
+        put('"');
+        put(':');
+        if (colon_blank_) put(' ');
+        after_key_ = true;
+    }
+    void number(int64_t value);
+    void text(const char *text, size_t length) {
+        before_value();
+        reserve(1);
+        put('"');
+        escaped(text, length);
+        reserve(1);
+        put('"');
+    }
+    // The next item of the open array given as finished compact text, which only the plain and
+    // spaced forms can take: false (nothing written) when printing pretty. `spaced` says which
+    // of the two forms the text must be in.
+    template <size_t PlainSize, size_t SpacedSize>
+    bool compact_item(const char (&plain)[PlainSize], const char (&spaced)[SpacedSize]) {
+        static_assert(PlainSize <= kBufferSize && SpacedSize <= kBufferSize, "an item fits the buffer");
+        if (pretty_) return false;
+        if (spaced_) compact_text(spaced, SpacedSize - 1);
+        else compact_text(plain, PlainSize - 1);
+        return true;
+    }
+    // Hands the rest to the print buffer; false when anything could not be written.
+    bool finish();
+
+  private:
+    static constexpr int kMaxDepth = 8;
+    static constexpr size_t kBufferSize = 1024;
+    static constexpr size_t kTextPiece = 128;  // escaped, a piece takes at most 6 times its size
+    static_assert(kTextPiece * 6 + 2 <= kBufferSize, "an escaped piece fits the buffer");
+
+    void open(char bracket) {
+        before_value();
+        if (depth_ == kMaxDepth) return fail();
+        reserve(2);
+        put(bracket);
+        if (pretty_) put('\n');
+        had_item_[++depth_] = false;
+    }
+    void close(char bracket) {
+        if (depth_ == 0) return fail();
+        bool had_items = had_item_[depth_--];
+        if (pretty_) pretty_close(had_items);
+        reserve(2);
+        if (spaced_) put(' ');
+        put(bracket);
+    }
+    void pretty_close(bool had_items);
+    void compact_text(const char *text, size_t length) {
+        before_value();
+        reserve(length);
+        memcpy(buffer_ + used_, text, length);
+        used_ += length;
+    }
+    void fail() { ok_ = false; }
+    // A value adds nothing of its own after a key, nor as the outermost value (json-c wrote what
+    // precedes it); inside an array it is the next item.
+    void before_value() {
+        if (after_key_) after_key_ = false;
+        else if (depth_ > 0) item_prefix();
+    }
+    // Every item of an array and every member of an object: "," (",\n" when pretty) after the
+    // first, then the blank of the spaced form or the indentation of the pretty form.
+    void item_prefix() {
+        if (pretty_) return pretty_item_prefix();
+        reserve(2);
+        if (had_item_[depth_]) put(',');
+        had_item_[depth_] = true;
+        if (spaced_) put(' ');
+    }
+    void pretty_item_prefix();
+    void indent(int level);
+    void escaped(const char *text, size_t length);
+    // Room for length more bytes (at most the buffer's size), then put() them.
+    void reserve(size_t length) {
+        if (kBufferSize - used_ < length) flush();
+    }
+    void put(char c) { buffer_[used_++] = c; }
+    void flush();
+
+    printbuf *out_;
+    int level_;  // json-c's level of the outermost value written
+    bool pretty_, tabs_, slashes_;
+    bool spaced_;       // a blank after "[", "{" and ",", and before "]", "}"
+    bool colon_blank_;  // a blank after a member's ':' (also when pretty)
+    int depth_ = 0;  // containers open
+    bool had_item_[kMaxDepth + 1] = {};
+    bool after_key_ = false;
+    bool ok_ = true;
+    size_t used_ = 0;
+    char buffer_[kBufferSize];
+};
+
+// A json-c array or object that prints itself from `data` with `Print`, instead of holding
+// json-c nodes: json-c calls Print whenever the value, or an answer holding it, is serialised,
+// and frees the data with the value. Encoders return such values for bulky sub-settings. It
+// has no items of its own: add it to an answer and print it; whoever needs to walk it parses
+// its printed text (json-c's deep copy refuses it).
+template <typename Data, void (*Print)(const Data &, JsonTextWriter &)>
+json_object *json_printed_value(json_type type, Data data) {
+    struct Serializer {
+        static int print(json_object *value, printbuf *out, int level, int flags) {
+            const Data *data = static_cast<const Data *>(json_object_get_userdata(value));
+            if (!data) return -1;
+            JsonTextWriter writer(out, level, flags);
+            Print(*data, writer);
+            return writer.finish() ? 0 : -1;
+        }
+        static void release(json_object *, void *copy) { delete static_cast<Data *>(copy); }
+    };
+    Data *copy = new (std::nothrow) Data(std::move(data));
+    json_object *value = !copy ? nullptr : type == json_type_object ? json_object_new_object() : json_object_new_array();
+    if (!value) {
+        delete copy;
+        return nullptr;
+    }
+    json_object_set_serializer(value, Serializer::print, copy, Serializer::release);
+    return value;
+}
 
 // Owns a json_object for the length of a scope.
 class JsonRef {

@@ -215,6 +215,23 @@ class DbTransaction {
     bool done_;
 };
 
+// Holds one read transaction on a file across a route's reads, so that they see one state of
+// the file and take its locks once instead of once per statement. A write never upgrades it:
+// a write transaction (or any statement that writes) begun inside the scope ends the read
+// transaction first and then takes the write lock as it always does; reads after that run on
+// their own. Inside a write transaction or another scope of the same file it does nothing. Open
+// it around reads only, never across a wait for the daemon (a writer's checkpoint waits for it).
+class DbReadScope {
+  public:
+    explicit DbReadScope(const char *db);
+    ~DbReadScope();
+    DbReadScope(const DbReadScope &) = delete;
+    DbReadScope &operator=(const DbReadScope &) = delete;
+
+  private:
+    struct QvdbConnection *connection_;  // while this scope began the read transaction
+};
+
 // Database files are opened on first use and stay open for the life of the process (one
 // connection per file, shared by its threads; a transaction belongs to the connection). A
 // forked child notices the fork and opens its own. At exit a process that wrote empties the WAL

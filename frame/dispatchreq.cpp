@@ -14,6 +14,7 @@ namespace {
 WebRes g_slots[kRouteSlots];
 unsigned char g_in_use[kRouteSlots];
 int g_live_count = 0;
+int g_first_free = 0;  // no slot below it is free
 
 constexpr int kMaxModules = 16;
 const RouteModule *g_modules[kMaxModules];
@@ -34,41 +35,49 @@ bool copy_path_info(char (&path)[kPathBufferSize]) {
 // A path as one number: its bytes up to the NUL, the rest zero. Two paths are equal (as strcmp
 // compares them within the field) exactly when their numbers are.
 uint64_t path_key(const char *path) {
-    unsigned char bytes[sizeof(WebRes::path)] = {0};
-    for (size_t i = 0; i < sizeof bytes && path[i]; i++) bytes[i] = static_cast<unsigned char>(path[i]);
-    uint64_t key;
-    memcpy(&key, bytes, sizeof key);
+    uint64_t key = 0;
+    memcpy(&key, path, strnlen(path, sizeof key));
     return key;
 }
 static_assert(sizeof(WebRes::path) == sizeof(uint64_t), "a path fits one 64-bit key");
 
-// The paths of one module, for removal: every process exit removes every module, so comparing
-// each live slot with each route of a module would cost the square of the route count.
-class PathSet {
-  public:
-    static constexpr int kCapacity = 2 * kRouteSlots;  // at most half full
+// The live slots by path: each slot's key beside it and chains of slots per hash bucket, so that
+// dispatch and removal look at the slots of one path instead of all of them. Every process
+// registers every module before main and removes each again at exit.
+constexpr int kPathBuckets = 2 * kRouteSlots;
+static_assert((kPathBuckets & (kPathBuckets - 1)) == 0, "bucket count is a power of two");
+uint64_t g_slot_key[kRouteSlots];
+short g_bucket_head[kPathBuckets];    // first slot of the bucket plus one; 0: none
+short g_next_in_bucket[kRouteSlots];  // next slot of the same bucket plus one; 0: none
 
-    PathSet(const WebRes *routes, int count) : used_() {
-        for (int i = 0; i < count; i++) add(path_key(routes[i].path));
-    }
-    bool contains(uint64_t key) const {
-        for (unsigned at = home(key);; at = (at + 1) % kCapacity) {
-            if (!used_[at]) return false;
-            if (keys_[at] == key) return true;
+unsigned path_bucket(uint64_t key) {
+    return static_cast<unsigned>((key * 0x9E3779B97F4A7C15ULL) >> 54) & (kPathBuckets - 1);
+}
+
+void index_slot(int slot) {
+    uint64_t key = path_key(g_slots[slot].path);
+    short &head = g_bucket_head[path_bucket(key)];
+    g_slot_key[slot] = key;
+    g_next_in_bucket[slot] = head;
+    head = static_cast<short>(slot + 1);
+}
+
+// Frees every live slot of the path: zeroes it, clears its flag, takes it off the count.
+void remove_path(uint64_t key) {
+    short *link = &g_bucket_head[path_bucket(key)];
+    while (*link) {
+        int slot = *link - 1;
+        if (g_slot_key[slot] != key) {
+            link = &g_next_in_bucket[slot];
+            continue;
         }
+        *link = g_next_in_bucket[slot];
+        memset(&g_slots[slot], 0, sizeof g_slots[slot]);
+        g_in_use[slot] = 0;
+        g_live_count--;
+        if (slot < g_first_free) g_first_free = slot;
     }
-
-  private:
-    static unsigned home(uint64_t key) { return static_cast<unsigned>((key * 0x9E3779B97F4A7C15ULL) >> 53) % kCapacity; }
-    void add(uint64_t key) {
-        unsigned at = home(key);
-        while (used_[at] && keys_[at] != key) at = (at + 1) % kCapacity;
-        used_[at] = true;
-        keys_[at] = key;
-    }
-    uint64_t keys_[kCapacity];
-    bool used_[kCapacity];
-};
+}
 
 }  // namespace
 
@@ -79,30 +88,20 @@ int WebResRegister(const WebRes *routes, int count) {
         return -1;
     }
     int next = 0;
-    for (int slot = 0; slot < kRouteSlots && next < count; slot++) {
+    for (int slot = g_first_free; slot < kRouteSlots && next < count; slot++) {
         if (g_in_use[slot]) continue;
         g_slots[slot] = routes[next++];
         g_in_use[slot] = 1;
         g_live_count++;
+        index_slot(slot);
+        g_first_free = slot + 1;
     }
     return 0;
 }
 
 int WebResUnregister(const WebRes *routes, int count) {
     if (!routes || count < 1) return -1;
-    // More routes than slots hold more than one of some path; the set holds each path once.
-    if (count > kRouteSlots) {
-        for (int first = 0; first < count; first += kRouteSlots)
-            WebResUnregister(routes + first, count - first < kRouteSlots ? count - first : kRouteSlots);
-        return 0;
-    }
-    const PathSet module(routes, count);
-    for (int slot = 0; slot < kRouteSlots; slot++) {
-        if (!g_in_use[slot] || !module.contains(path_key(g_slots[slot].path))) continue;
-        memset(&g_slots[slot], 0, sizeof g_slots[slot]);
-        g_in_use[slot] = 0;
-        g_live_count--;
-    }
+    for (int i = 0; i < count; i++) remove_path(path_key(routes[i].path));
     return 0;
 }
 
@@ -113,13 +112,17 @@ WebRes *FindWebRes(const char *path) {
     return nullptr;
 }
 
+// The first live slot of the path with a handler; a path of the field's size or longer is no
+// route's.
 int DispatchWebReq(const char *path, const char *arg) {
-    if (!path) return -1;
-    for (int slot = 0; slot < kRouteSlots; slot++) {
-        if (g_in_use[slot] && strcmp(g_slots[slot].path, path) == 0 && g_slots[slot].handler)
-            return g_slots[slot].handler(arg);
+    if (!path || strnlen(path, sizeof(WebRes::path)) == sizeof(WebRes::path)) return -1;
+    uint64_t key = path_key(path);
+    int first = kRouteSlots;
+    for (short link = g_bucket_head[path_bucket(key)]; link; link = g_next_in_bucket[link - 1]) {
+        int slot = link - 1;
+        if (slot < first && g_slot_key[slot] == key && g_slots[slot].handler) first = slot;
     }
-    return -1;
+    return first < kRouteSlots ? g_slots[first].handler(arg) : -1;
 }
 
 int WebResCount() { return g_live_count; }

@@ -17,6 +17,16 @@ void check_text_field(const char *field, size_t size, const char *what) {
     if (memchr(field, '\0', size) == nullptr) fuzz_fail("%s is not terminated within its %zu bytes", what, size);
 }
 
+// An encoder's value as json-c nodes. The encoders' values print themselves and hold no nodes,
+// so this parses what they print (what the pages get).
+json_object *printed_tree(json_object *encoded) {
+    const char *text = json_object_to_json_string(encoded);
+    json_object *tree = text ? json_tokener_parse(text) : nullptr;
+    if (!tree) fuzz_fail("an encoder printed what does not parse: %.200s", text ? text : "(nothing)");
+    json_object_put(encoded);
+    return tree;
+}
+
 // The encoder's objects as the decoder's request form: [[[start, end, action], ...], ...].
 json_object *request_form(json_object *encoded, bool with_action) {
     json_object *request = json_object_new_object();
@@ -46,7 +56,7 @@ void check_schedules(json_object *request) {
                 check_text_field(period.startTime, sizeof period.startTime, "schedule start");
                 check_text_field(period.endTime, sizeof period.endTime, "schedule end");
             }
-        JsonRef encoded(get_schedule_json_object(&schedule));
+        JsonRef encoded(printed_tree(get_schedule_json_object(&schedule)));
         JsonRef form(request_form(encoded, true));
         if (get_schedule_by_json(form, "k", &again) != 0 || memcmp(&schedule, &again, sizeof schedule) != 0)
             fuzz_fail("a decoded schedule does not survive encoding and decoding");
@@ -54,7 +64,7 @@ void check_schedules(json_object *request) {
     if (get_schedule_by_json_ipc(request, "k", &schedule) == 0) {
         for (int d = 7; d < 8; d++)
             if (schedule.day[d].dayFlag != 0) fuzz_fail("camera-form schedule flags day %d", d);
-        JsonRef encoded(get_schedule_json_object_ipc(&schedule));
+        JsonRef encoded(printed_tree(get_schedule_json_object_ipc(&schedule)));
         if (json_object_array_length(encoded) != 8) fuzz_fail("camera-form schedule of %zu days", json_object_array_length(encoded));
     }
 }
@@ -94,7 +104,7 @@ void check_ptz_linkage(json_object *request, int channel, int type) {
     int limit = type == 20 ? 16 : kQvdbPtzEntries, expected = 0;
     for (int i = 0; i < list.count && i < limit; i++)
         if (list.entry[i].acto_ptz_channel > 0) expected++;
-    JsonRef stored(get_ptz_params_json_object(type, channel));
+    JsonRef stored(printed_tree(get_ptz_params_json_object(type, channel)));
     if (static_cast<int>(json_object_array_length(stored)) != expected)
         fuzz_fail("PTZ linkage of %d entries read back as %zu", expected, json_object_array_length(stored));
 }

@@ -309,6 +309,10 @@ QvdbConnection *qvdb_open(const char *db) {
     // before the library is first used in the process.
     static const int memstatus_off = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     (void)memstatus_off;
+    // Cache pages are allocated as they are read, not twenty at once: a request reads a handful,
+    // and every page of memory a process touches costs it a fault.
+    static const int bulk_cache_off = sqlite3_config(SQLITE_CONFIG_PAGECACHE, nullptr, 0, 0);
+    (void)bulk_cache_off;
     sqlite3 *handle = open_handle(real);
     if (!handle) return nullptr;
     sqlite3_busy_timeout(handle, kBusyTimeoutMs);
@@ -317,7 +321,7 @@ QvdbConnection *qvdb_open(const char *db) {
     sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     static const bool close_at_exit_registered = atexit(release_at_exit) == 0;
     (void)close_at_exit_registered;
-    QvdbConnection *connection = new QvdbConnection{real, file, handle, 0, false, false, false, {}, {}};
+    QvdbConnection *connection = new QvdbConnection{real, file, handle, 0, false, false, false, false, {}, {}};
     if (!ensure_schema(connection)) {
         qvdb_finalize_idle(connection);
         sqlite3_close(handle);
@@ -355,6 +359,13 @@ int qvdb_exec(QvdbConnection *connection, const char *sql) {
     return sqlite3_exec(connection->handle, sql, nullptr, nullptr, nullptr) == SQLITE_OK ? 0 : -1;
 }
 
+bool qvdb_end_read(QvdbConnection *connection) {
+    if (!connection->reading) return true;
+    if (qvdb_exec(connection, "COMMIT") != 0) return false;
+    connection->reading = false;
+    return true;
+}
+
 // ----- statements and fields -----
 
 QvdbStatement::QvdbStatement(QvdbConnection *connection, const std::string &sql)
@@ -366,14 +377,24 @@ QvdbStatement::QvdbStatement(QvdbConnection *connection, const std::string &sql)
         if (idle != connection->idle_statements.end()) {
             statement_ = idle->second;
             connection->idle_statements.erase(idle);
-            return;
         }
     }
-    if (sqlite3_prepare_v3(connection->handle, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                           &statement_, nullptr) != SQLITE_OK) {
+    if (!statement_ && sqlite3_prepare_v3(connection->handle, sql.c_str(), static_cast<int>(sql.size()),
+                                          SQLITE_PREPARE_PERSISTENT, &statement_, nullptr) != SQLITE_OK) {
         sqlite3_finalize(statement_);
         statement_ = nullptr;
     }
+    end_read_before_write();
+}
+
+// A statement that writes never runs inside a read scope's transaction: that would upgrade a
+// read to a write, which fails at once when another process wrote since the read began.
+void QvdbStatement::end_read_before_write() {
+    if (!statement_ || !connection_->reading || sqlite3_stmt_readonly(statement_)) return;
+    if (qvdb_end_read(connection_)) return;
+    std::lock_guard<std::mutex> guard(connection_->idle_lock);
+    if (!connection_->idle_statements.emplace(sql_, statement_).second) sqlite3_finalize(statement_);
+    statement_ = nullptr;
 }
 
 // A statement of the same text may have been returned meanwhile (a nested use): this one goes.
@@ -452,6 +473,10 @@ void qvdb_set_field_int(const QvdbField &field, void *record, int64_t value) {
 DbTransaction::DbTransaction(const char *db) : connection_(qvdb_open(db)), done_(false) {
     if (!connection_) return;
     if (connection_->depth == 0) {
+        if (!qvdb_end_read(connection_)) {
+            connection_ = nullptr;
+            return;
+        }
         // A change is on disk before the caller is told it succeeded, whatever the library's
         // compiled default.
         if (!connection_->synchronous_full && qvdb_exec(connection_, "PRAGMA synchronous = FULL") == 0)
@@ -487,4 +512,18 @@ int DbTransaction::commit() {
     }
     connection_->wrote = true;
     return 0;
+}
+
+DbReadScope::DbReadScope(const char *db) : connection_(qvdb_open(db)) {
+    if (!connection_) return;
+    if (connection_->depth > 0 || connection_->reading || !sqlite3_get_autocommit(connection_->handle) ||
+        qvdb_exec(connection_, "BEGIN") != 0) {
+        connection_ = nullptr;
+        return;
+    }
+    connection_->reading = true;
+}
+
+DbReadScope::~DbReadScope() {
+    if (connection_) qvdb_end_read(connection_);
 }

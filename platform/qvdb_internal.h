@@ -19,6 +19,7 @@ struct QvdbConnection {
     bool failed;  // something inside the open transaction failed
     bool wrote;   // this process committed a change
     bool synchronous_full;  // set before the first transaction
+    bool reading;           // a DbReadScope's read transaction is open
     // Prepared statements not in use, by SQL text. The statements are few (the tables are fixed
     // and the kind is a bound value), so a process prepares each at most once.
     std::mutex idle_lock;
@@ -31,6 +32,8 @@ QvdbConnection *qvdb_open(const char *db);
 
 // Runs fixed SQL text; 0 on success.
 int qvdb_exec(QvdbConnection *connection, const char *sql);
+// Ends a DbReadScope's read transaction before anything writes; false when it is open still.
+bool qvdb_end_read(QvdbConnection *connection);
 
 // A prepared statement, taken from the connection's idle statements when one of the same text is
 // there, and reset and returned to them at the end of its scope.
@@ -46,6 +49,8 @@ class QvdbStatement {
     bool run();
 
   private:
+    void end_read_before_write();
+
     QvdbConnection *connection_;
     std::string sql_;
     sqlite3_stmt *statement_;

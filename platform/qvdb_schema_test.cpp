@@ -21,6 +21,7 @@ QVDB_TABLE(kOwnSchedule, "test_own_schedule", kOwnScheduleShape);
 using SchemaLifecycle = DbTest;
 using Transactions = DbTest;
 using ConcurrentWriters = DbTest;
+using ReadScopes = DbTest;
 
 // Runs SQL on a separate connection and returns the first column of the first row as text.
 std::string query(const std::string &file, const std::string &sql) {
@@ -437,3 +438,113 @@ TEST_F(ConcurrentWriters, ProcessesCreatingANewFileTogetherAgree) {
 }
 
 }  // namespace
+
+namespace {
+
+// Another process's write of one motion record field: 0 when it succeeded.
+int write_in_child(int channel, int sensitivity) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        qvdb_forget_connections();
+        MotionRecord record{};
+        if (read_motion(QVDB_PATH, &record, channel) != 0) _exit(1);
+        record.sensitivity = sensitivity;
+        _exit(write_motion(QVDB_PATH, &record) == 0 ? 0 : 2);
+    }
+    int status = -1;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+int stored_sensitivity(int channel) {
+    MotionRecord record{};
+    return read_motion(QVDB_PATH, &record, channel) == 0 ? record.sensitivity : -1;
+}
+
+}  // namespace
+
+// A scope's reads see one state of the file while other processes write; a write begun inside
+// it, after another process wrote, neither fails nor loses that process's change; the reads
+// after it see the latest state.
+TEST_F(ReadScopes, OneStateForTheReadsAndWritesInsideNeverUpgradeIt) {
+    ASSERT_EQ(write_in_child(5, 1), 0);
+    {
+        DbReadScope reads(QVDB_PATH);
+        EXPECT_EQ(stored_sensitivity(5), 1);
+        ASSERT_EQ(write_in_child(5, 2), 0);  // a reader does not hold up a writer
+        ASSERT_EQ(write_in_child(6, 3), 0);
+        EXPECT_EQ(stored_sensitivity(5), 1);
+        EXPECT_EQ(stored_sensitivity(6), 0);
+        {
+            DbTransaction change(QVDB_PATH);
+            MotionRecord record{};
+            ASSERT_EQ(read_motion(QVDB_PATH, &record, 6), 0);
+            EXPECT_EQ(record.sensitivity, 3);
+            record.enable = 1;
+            ASSERT_EQ(write_motion(QVDB_PATH, &record), 0);
+            EXPECT_EQ(change.commit(), 0);
+        }
+        EXPECT_EQ(stored_sensitivity(5), 2);
+    }
+    MotionRecord six{};
+    ASSERT_EQ(read_motion(QVDB_PATH, &six, 6), 0);
+    EXPECT_EQ(six.enable, 1);
+    EXPECT_EQ(six.sensitivity, 3);
+
+    // A single write call and a statement that writes by itself, each after another process
+    // wrote, in a scope whose state is older.
+    {
+        DbReadScope reads(QVDB_PATH);
+        EXPECT_EQ(stored_sensitivity(7), 0);
+        ASSERT_EQ(write_in_child(7, 4), 0);
+        {
+            QvdbStatement update(qvdb_open(QVDB_PATH), "UPDATE params SET value = '9' WHERE key = 'max_cameras'");
+            ASSERT_TRUE(update);
+            EXPECT_TRUE(update.run());
+        }
+    }
+    {
+        DbReadScope reads(QVDB_PATH);
+        EXPECT_EQ(stored_sensitivity(7), 4);
+        ASSERT_EQ(write_in_child(7, 5), 0);
+        MotionRecord record{};
+        record.channel = 8;
+        record.enable = 1;
+        EXPECT_EQ(write_motion(QVDB_PATH, &record), 0);
+    }
+    EXPECT_EQ(stored_sensitivity(7), 5);
+    EXPECT_EQ(get_param_int(QVDB_PATH, "max_cameras", 0), 9);
+    MotionRecord eight{};
+    ASSERT_EQ(read_motion(QVDB_PATH, &eight, 8), 0);
+    EXPECT_EQ(eight.enable, 1);
+}
+
+// A scope inside a write transaction leaves it open (its writes still roll back without
+// commit); an inner scope does not end the outer one's state.
+TEST_F(ReadScopes, NestInsideTransactionsAndScopes) {
+    {
+        DbTransaction change(QVDB_PATH);
+        MotionRecord record{};
+        record.channel = 9;
+        record.enable = 1;
+        ASSERT_EQ(write_motion(QVDB_PATH, &record), 0);
+        {
+            DbReadScope reads(QVDB_PATH);
+            MotionRecord seen{};
+            ASSERT_EQ(read_motion(QVDB_PATH, &seen, 9), 0);
+            EXPECT_EQ(seen.enable, 1);
+        }
+        EXPECT_TRUE(change.ok());
+    }  // no commit
+    MotionRecord nine{};
+    ASSERT_EQ(read_motion(QVDB_PATH, &nine, 9), 0);
+    EXPECT_EQ(nine.enable, 0);
+
+    DbReadScope outer(QVDB_PATH);
+    {
+        DbReadScope inner(QVDB_PATH);
+        EXPECT_EQ(stored_sensitivity(10), 0);
+    }
+    ASSERT_EQ(write_in_child(10, 6), 0);
+    EXPECT_EQ(stored_sensitivity(10), 0);
+}

@@ -1,9 +1,11 @@
 // Local message socket to the recorder daemon: connection, framed sends, receive thread.
 #include "platform/qvsocket.h"
 
+#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -19,7 +21,8 @@ namespace {
 struct Connection {
     std::mutex lock;  // guards everything below except the dispatcher
     int fd = -1;
-    std::thread receiver;
+    std::thread receiver;  // runs only while replies are expected
+    bool expect_replies = false;
     std::string socket_path;  // mapped path
     uint32_t sequence = 0;
 };
@@ -47,10 +50,24 @@ void receive_loop(int fd) {
 }
 
 // Caller holds g_conn.lock.
+void start_receiver_locked() {
+    if (g_conn.fd >= 0 && g_conn.expect_replies && !g_conn.receiver.joinable())
+        g_conn.receiver = std::thread(receive_loop, g_conn.fd);
+}
+
+// Caller holds g_conn.lock. After the shutdown nothing more arrives; what did is read before the
+// close (by the receiver, or here when there is none), so the daemon sees the end of the stream
+// and never a reset for replies left unread.
 void disconnect_locked() {
     if (g_conn.fd < 0) return;
     shutdown(g_conn.fd, SHUT_RDWR);
-    if (g_conn.receiver.joinable()) g_conn.receiver.join();
+    if (g_conn.receiver.joinable()) {
+        g_conn.receiver.join();
+    } else {
+        char discard[512];
+        while (recv(g_conn.fd, discard, sizeof discard, MSG_DONTWAIT) > 0) {
+        }
+    }
     close(g_conn.fd);
     g_conn.fd = -1;
     g_conn.sequence = 0;
@@ -73,7 +90,33 @@ bool connect_locked() {
     }
     g_conn.fd = fd;
     g_conn.sequence = 0;
-    g_conn.receiver = std::thread(receive_loop, fd);
+    start_receiver_locked();
+    return true;
+}
+
+// One frame, header and payload, in as few writes as the socket takes (never raising SIGPIPE).
+bool send_frame(int fd, const MessageHeader &header, const void *payload, int payload_len) {
+    struct iovec parts[2] = {{const_cast<MessageHeader *>(&header), sizeof header},
+                             {const_cast<void *>(payload), static_cast<size_t>(payload_len)}};
+    struct msghdr message;
+    memset(&message, 0, sizeof message);
+    message.msg_iov = parts;
+    message.msg_iovlen = payload_len > 0 ? 2 : 1;
+    while (message.msg_iovlen > 0) {
+        ssize_t sent = sendmsg(fd, &message, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        size_t done = static_cast<size_t>(sent);
+        while (message.msg_iovlen > 0 && done >= message.msg_iov->iov_len) {
+            done -= message.msg_iov->iov_len;
+            message.msg_iov++;
+            message.msg_iovlen--;
+        }
+        if (message.msg_iovlen > 0) {
+            message.msg_iov->iov_base = static_cast<char *>(message.msg_iov->iov_base) + done;
+            message.msg_iov->iov_len -= done;
+        }
+    }
     return true;
 }
 
@@ -101,17 +144,24 @@ int qv_sock_send_msg(int, int code, const void *payload, int payload_len, int, i
     header.sequence = ++g_conn.sequence;
     header.code = code;
     header.length = payload_len;
-    if (!wire_write_full(g_conn.fd, &header, sizeof header) ||
-        (payload_len > 0 && !wire_write_full(g_conn.fd, payload, static_cast<size_t>(payload_len)))) {
+    if (!send_frame(g_conn.fd, header, payload, payload_len)) {
         disconnect_locked();
         return -1;
     }
     return 0;
 }
 
+int qv_sock_expect_replies() {
+    std::lock_guard<std::mutex> guard(g_conn.lock);
+    g_conn.expect_replies = true;
+    start_receiver_locked();
+    return 0;
+}
+
 int qv_sock_uninit() {
     std::lock_guard<std::mutex> guard(g_conn.lock);
     disconnect_locked();
+    g_conn.expect_replies = false;
     g_dispatcher.store(nullptr);
     return 0;
 }

@@ -18,6 +18,11 @@ int qv_sock_init(ReplyDispatcher callback, int unused_a, int unused_b, const cha
 // Sends one request frame; connects first when needed. 0 when the whole frame was written.
 int qv_sock_send_msg(int unused_a, int code, const void *payload, int payload_len, int unused_b, int unused_c);
 
+// From now until qv_sock_uninit the connection has a receive thread that hands replies to the
+// dispatcher (started now, or when the connection is made). A connection that only sends
+// notices has none: the replies it gets are read and dropped when it closes.
+int qv_sock_expect_replies();
+
 // Closes the connection and joins the receive thread. Safe to call when not connected.
 int qv_sock_uninit();
 

@@ -109,6 +109,42 @@ TEST(RouteTable, RemovalMatchesPathsWhereverTheyAre) {
     EXPECT_EQ(WebResCount(), before);
 }
 
+int other_handler(const char *) { return 8; }
+int third_handler(const char *) { return 9; }
+
+// A path registered twice is live twice and removed entirely (each copy off the count once,
+// whatever the removal list repeats); a freed slot is taken again before later ones, so the
+// first registered of two same-path routes answers.
+TEST(RouteTable, DuplicatesAndFreedSlots) {
+    int before = WebResCount();
+    WebRes twice[] = {{"/d1", dummy_handler}, {"/d1", other_handler}, {"/d2", dummy_handler}};
+    WebRes later[] = {{"/d3", other_handler}};
+    ASSERT_EQ(WebResRegister(twice, 3), 0);
+    ASSERT_EQ(WebResRegister(later, 1), 0);
+    EXPECT_EQ(WebResCount(), before + 4);
+    EXPECT_EQ(DispatchWebReq("/d1", ""), 7);
+    WebRes removal[] = {{"/d1", nullptr}, {"/d1", nullptr}};
+    EXPECT_EQ(WebResUnregister(removal, 2), 0);
+    EXPECT_EQ(WebResCount(), before + 2);
+    EXPECT_EQ(DispatchWebReq("/d1", ""), -1);
+    EXPECT_EQ(DispatchWebReq("/d2", ""), 7);
+    EXPECT_EQ(DispatchWebReq("/d3", ""), 8);
+
+    WebRes reuse[] = {{"/d3", third_handler}, {"/d4", third_handler}};
+    ASSERT_EQ(WebResRegister(reuse, 2), 0);  // takes the two freed slots below "/d2"
+    EXPECT_EQ(DispatchWebReq("/d3", ""), 9);
+    EXPECT_EQ(WebResUnregister(reuse, 1), 0);  // both "/d3" go
+    EXPECT_EQ(DispatchWebReq("/d3", ""), -1);
+    EXPECT_EQ(DispatchWebReq("/d4", ""), 9);
+    WebRes null_handler[] = {{"/d4", nullptr}};
+    ASSERT_EQ(WebResRegister(null_handler, 1), 0);
+    EXPECT_EQ(DispatchWebReq("/d4", ""), 9);
+    WebRes rest[] = {{"/d2", nullptr}, {"/d4", nullptr}};
+    EXPECT_EQ(WebResUnregister(rest, 2), 0);
+    EXPECT_EQ(WebResCount(), before);
+    EXPECT_EQ(DispatchWebReq("/d4", ""), -1);
+}
+
 TEST(RouteTable, MatchesWholePathsOnly) {
     WebRes route[] = {{"/q1000", dummy_handler}};
     ASSERT_EQ(WebResRegister(route, 1), 0);
@@ -119,6 +155,7 @@ TEST(RouteTable, MatchesWholePathsOnly) {
     } cases[] = {
         {__LINE__, "/q1000", 7}, {__LINE__, "/q1000/", -1}, {__LINE__, "/q1000 ", -1},
         {__LINE__, "/q10", -1},  {__LINE__, "/Q1000", -1},  {__LINE__, "", -1},
+        {__LINE__, "/q1000\0x", 7}, {__LINE__, "/q100000", -1},  // no route path is 8 long
     };
     for (const Case &c : cases) EXPECT_EQ(DispatchWebReq(c.path, ""), c.result) << "line " << c.line;
     EXPECT_EQ(DispatchWebReq(nullptr, ""), -1);

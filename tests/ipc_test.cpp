@@ -1,4 +1,5 @@
 // Daemon channel in-process: sends, waits, limits, stray replies and the wire protocol.
+#include <errno.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
@@ -143,6 +144,71 @@ TEST_F(IpcTest, SeveralRequestsWithAndWithoutStop) {
     cgi_stop_ipc();
 }
 
+TEST_F(IpcTest, NoticesThenAWaitingRequestOnOneChannel) {
+    // A notice large enough to go out in several writes arrives whole and in order.
+    Bytes big(1 << 20);
+    for (size_t i = 0; i < big.size(); i++) big[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    cgi_start_ipc(counting_dispatcher, 4017, static_cast<int>(big.size()), big.data(), 1);
+    // Without a stop in between, the request that waits gets its reply.
+    daemon.script(4014, {SimStep{0, -1, le_words({0})}});
+    cgi_start_ipc(counting_dispatcher, 4014, 0, nullptr, 0);
+    EXPECT_EQ(g_callback_done.load(), 1);
+    EXPECT_EQ(g_last_code.load(), 9014);
+    cgi_stop_ipc();
+    auto sent = daemon.requests_with_code(4017);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_TRUE(sent[0].payload == big);
+    EXPECT_EQ(daemon.requests_with_code(4014).size(), 1u);
+}
+
+// A peer of our own making in the daemon's place: its listening socket, or -1.
+int listen_as_daemon(const DeviceRoot &root) {
+    std::string path = root.at("/var/run/qvsocket");
+    unlink(path.c_str());
+    int listen_fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    struct sockaddr_un addr = {};
+    addr.sun_family = AF_UNIX;
+    strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    if (bind(listen_fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || listen(listen_fd, 1) != 0) {
+        close(listen_fd);
+        return -1;
+    }
+    return listen_fd;
+}
+
+// A daemon that answers a notice at once, then reads on once the channel has closed.
+void answer_the_notice_then_read(int listen_fd, int *read_result, int *read_errno) {
+    int fd = accept(listen_fd, nullptr, nullptr);
+    MessageHeader request;
+    if (wire_read_full(fd, &request, sizeof request)) {
+        MessageHeader reply = request;
+        reply.code = request.code + 5000;
+        reply.length = 4;
+        wire_write_full(fd, &reply, sizeof reply);
+        wire_write_full(fd, "\0\0\0\0", 4);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    char byte;
+    *read_result = static_cast<int>(read(fd, &byte, 1));
+    *read_errno = errno;
+    close(fd);
+}
+
+TEST_F(IpcTest, ANoticesReplyLeftUnreadStillEndsTheDaemonsStreamCleanly) {
+    daemon.stop();
+    setenv("NVR_TIME_DIVISOR", "1", 1);  // the whole send pause, in which the reply arrives
+    nvr_devroot_reset();
+    int listen_fd = listen_as_daemon(root);
+    ASSERT_GE(listen_fd, 0);
+    int result = -2, error = 0;
+    std::thread peer(answer_the_notice_then_read, listen_fd, &result, &error);
+    cgi_notify_daemon(counting_dispatcher, 4014, nullptr, 0);
+    peer.join();
+    close(listen_fd);
+    EXPECT_EQ(result, 0) << "the daemon reads " << strerror(error) << " instead of the end of the stream";
+    EXPECT_EQ(g_dispatched.load(), 0);
+}
+
 TEST_F(IpcTest, AbsentDaemonGivesUpWithoutAnswer) {
     daemon.stop();
     auto start = std::chrono::steady_clock::now();
@@ -194,14 +260,8 @@ TEST_F(IpcTest, MalformedFramesDropTheConnection) {
         {__LINE__, kWireMagic, 1, 32, kWireMaxPayload + 1},
     };
     for (const Case &c : cases) {
-        std::string path = root.at("/var/run/qvsocket");
-        unlink(path.c_str());
-        int listen_fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        struct sockaddr_un addr = {};
-        addr.sun_family = AF_UNIX;
-        strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-        ASSERT_EQ(bind(listen_fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
-        listen(listen_fd, 1);
+        int listen_fd = listen_as_daemon(root);
+        ASSERT_GE(listen_fd, 0);
         MessageHeader bad = {};
         bad.magic = c.magic;
         bad.version = c.version;

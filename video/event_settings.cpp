@@ -189,6 +189,24 @@ unsigned copy_event_sub_settings(const EventKind &kind, int source, uint64_t set
 }
 
 void add_event_sub_setting(json_object *answer, const EventKind &kind, int channel, EventSubSetting one) {
+    switch (one) {
+        case kSubWhiteList:
+            json_object_object_add(answer, "whiteInfo", get_white_params_json_object(channel, kind.white_list_table));
+            return;
+        case kSubWarningList:
+            json_object_object_add(answer, "warningLightInfo",
+                                   get_warning_light_params_json_object(channel, kind.warning_list_table));
+            return;
+        case kSubHttpTarget:
+            json_object_object_add(answer, "httpParams", get_http_params_json_object(channel, kind.http_target_table));
+            return;
+        case kSubPtzLinkage:
+            json_object_object_add(answer, "ptzParams", get_ptz_params_json_object(kind.ptz_type, channel));
+            return;
+        default:
+            break;
+    }
+    // The rest are schedules (27 KB each): cleared only here, where one is read.
     WeeklySchedule schedule;
     memset(&schedule, 0, sizeof schedule);
     for (const ScheduleSubSetting &s : kPlainSchedules) {
@@ -209,19 +227,6 @@ void add_event_sub_setting(json_object *answer, const EventKind &kind, int chann
         case kSubHttpSchedule:
             read_named_schedule(one, kind.http_schedule_table, channel, &schedule);
             add_schedule(answer, "httpSche", schedule, false);
-            break;
-        case kSubWhiteList:
-            json_object_object_add(answer, "whiteInfo", get_white_params_json_object(channel, kind.white_list_table));
-            break;
-        case kSubWarningList:
-            json_object_object_add(answer, "warningLightInfo",
-                                   get_warning_light_params_json_object(channel, kind.warning_list_table));
-            break;
-        case kSubHttpTarget:
-            json_object_object_add(answer, "httpParams", get_http_params_json_object(channel, kind.http_target_table));
-            break;
-        case kSubPtzLinkage:
-            json_object_object_add(answer, "ptzParams", get_ptz_params_json_object(kind.ptz_type, channel));
             break;
         default:
             break;

@@ -100,6 +100,7 @@ int on_get_movedetect_info(const char *arg) {
     JsonRef request(get_request_tokener_json_object(arg));
     int channel = 0;
     if (!request || !read_channel_key(request, "chnid", &channel)) return cgi_error_to_webserver(kJson);
+    DbReadScope reads(kDb);  // the record and its fourteen sub-settings in one read transaction
     MotionRecord record;
     read_motion_record(channel, &record);
     const EventKind &kind = kMotionEventKind;
