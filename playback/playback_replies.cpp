@@ -321,7 +321,7 @@ int answer_external_ports(const void *payload, int length) {
 // What a reply shorter than its handler reads means.
 enum ShortReply {
     kShortIsNoReply,  // ignored: the route's wait ends in its error answer
-    kShortIsError,    // the wait ends at once in the route's error answer
+    kShortEndsWait,   // the wait ends without an answer (the client gets an empty body)
     kShortFails,      // the wait ends with the failure flag 2
 };
 
@@ -345,16 +345,16 @@ const PlaybackReply kPlaybackReplies[] = {
     {6176, 12, kShortIsNoReply, answer_transcoding_set},
     {6177, 12, kShortIsNoReply, answer_transcoding_state},
     {6173, kExportDataOffset, kShortIsNoReply, on_get_download_playtime_cb},
-    {8002, sizeof(ImageParamsReply), kShortIsError, answer_image_params},
+    {8002, sizeof(ImageParamsReply), kShortEndsWait, answer_image_params},
     {8101, kTimelineSize, kShortIsNoReply, answer_day_timeline},
     {8501, kTimelineSize, kShortIsNoReply, answer_day_timeline},
     {8104, 4, kShortIsNoReply, answer_jump_time},
     {8115, 8, kShortIsNoReply, answer_jump_times},
     {8116, 8, kShortIsNoReply, answer_current_play_times},
     {8500, sizeof(LiveStreamReply), kShortIsNoReply, answer_live_stream},
-    {8502, sizeof(PlaybackAddress), kShortIsError, answer_playback_address},
-    {8503, kRtspAddressRecordSize, kShortIsError, answer_rtsp_addresses},
-    {8506, 8, kShortIsError, answer_external_ports},
+    {8502, sizeof(PlaybackAddress), kShortEndsWait, answer_playback_address},
+    {8503, kRtspAddressRecordSize, kShortEndsWait, answer_rtsp_addresses},
+    {8506, 8, kShortEndsWait, answer_external_ports},
     {9011, 4, kShortIsNoReply, answer_busy_state},
 };
 
@@ -367,10 +367,7 @@ int on_stream_callback(int, const MessageHeader *header, const void *payload) {
     for (const PlaybackReply &reply : kPlaybackReplies) {
         if (reply.code != header->code) continue;
         if (header->length >= reply.min_length) return reply.handler(payload, header->length);
-        if (reply.when_short == kShortIsError) {
-            cgi_error_to_webserver(kJson);
-            cgi_reply_done(1);
-        }
+        if (reply.when_short == kShortEndsWait) cgi_reply_done(1);
         if (reply.when_short == kShortFails) cgi_reply_done(2);
         return 0;
     }

@@ -78,10 +78,11 @@ struct WaitingRoute {
     int min_length;     // the least reply its answer reads
     const char *silence;  // its whole output when no reply comes
     uint8_t fill = 0;     // the bytes of a whole reply (one whose zeros mean failure needs others)
+    const char *short_output = nullptr;  // its whole output for a short, non-empty reply, when not its silence output
 };
 
 // A reply one byte short of the least and an empty one must each leave the route with its
-// silence output and nothing else; two whole replies must write exactly one answer, not that one.
+// silence output (or its short_output) and nothing else; two whole replies must write exactly one answer, not that one.
 void expect_reply_bounds(const DeviceRoot &root, SimDaemon &daemon, const WaitingRoute &route);
 
 // Little-endian readers of daemon payloads.
