@@ -112,6 +112,37 @@ TEST_F(AlarmInputRoutes, InputZeroCarriesTheDisarmingRecord) {
     EXPECT_TRUE(request_codes().empty());
 }
 
+// When the settings file takes no writes, every setting route answers its error, not "OK", and
+// the daemon hears of no change and no log.
+TEST_F(AlarmInputRoutes, FailedWritesAreAnsweredAsErrors) {
+    const struct {
+        int line;
+        const char *path;
+        const char *body;
+        const char *error;
+    } routes[] = {
+        {__LINE__, "/6027", "{\"alarmId\":3,\"name\":\"Door\",\"dialog\":{\"interval\":4}}", kJsonError},
+        {__LINE__, "/6063", "{\"alarm\":{\"camId\":4,\"name\":\"Renamed\",\"type\":0,\"enable\":0}}", kTextError},
+        {__LINE__, "/6064", "{\"alarm\":{\"id\":4,\"enable\":1,\"name\":\"Old\",\"type\":1,\"triChannels\":\"1\","
+                            "\"triAlarms\":3,\"interval\":10}}",
+         kTextError},
+        {__LINE__, "/6022", "{\"alarmId\":1,\"name\":\"Gate\",\"durationTime\":5,\"copyCnt\":1,\"copyChn\":[3]}", kTextError},
+    };
+    for (const char *table : {"records", "params"})
+        for (const char *change : {"INSERT", "UPDATE", "DELETE"})
+            exec_sql(std::string("CREATE TRIGGER refuse_") + change + "_" + table + " BEFORE " + change + " ON " + table +
+                     " BEGIN SELECT RAISE(ABORT, 'read-only'); END");
+    const std::string all_rows = "SELECT kind, id, doc FROM records ORDER BY kind, id";
+    std::vector<std::string> before = query_rows(QVDB_PATH, all_rows);
+    ASSERT_FALSE(before.empty());
+    forget_requests();
+    for (const auto &route : routes) {
+        EXPECT_EQ(post_json(route.path, route.body).output, route.error) << route.path << ", line " << route.line;
+        EXPECT_TRUE(request_codes().empty()) << route.path << ", line " << route.line;
+    }
+    EXPECT_EQ(query_rows(QVDB_PATH, all_rows), before);
+}
+
 TEST_F(AlarmInputRoutes, OlderPagesKeepWhatTheyDoNotSet) {
     post_json("/6027", "{\"alarmId\":4,\"dialog\":{\"audioId\":6,\"interval\":1,\"triSnapshot\":\"11\"}}");
     forget_requests();

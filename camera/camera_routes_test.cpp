@@ -166,6 +166,28 @@ TEST_F(CameraChannels, AddedCameraIsListedEditedAndDeleted) {
     EXPECT_EQ(length_at(after, "IPC"), 0u);
 }
 
+// Channels and protocols below their range are refused as those above it: the model lookup with
+// the JSON error, the search without an answer; neither reaches the daemon.
+TEST_F(CameraChannels, NegativeChannelOrProtocolIsRefusedUnsent) {
+    const struct {
+        int line;
+        const char *path;
+        const char *body;
+        std::string output;
+    } refusals[] = {
+        {__LINE__, "/2057", "{\"chnid\":-1}", kJsonErrorAnswer},
+        {__LINE__, "/2057", "{\"chnid\":-2147483648}", kJsonErrorAnswer},
+        {__LINE__, "/2057", "{\"chnid\":4294967297}", kJsonErrorAnswer},  // 1 in its low 32 bits
+        {__LINE__, "/2057", "{}", kJsonErrorAnswer},
+        {__LINE__, "/2006", "{\"protocol\":-1,\"nic\":\"eth0\"}", ""},
+        {__LINE__, "/2006", "{\"protocol\":-2147483648}", ""},
+        {__LINE__, "/2006", "{\"protocol\":4294967298}", ""},  // 2 in its low 32 bits
+        {__LINE__, "/2006", "{\"chnid\":-1}", ""},
+    };
+    for (const auto &r : refusals) EXPECT_EQ(post_json(r.path, r.body).output, r.output) << "line " << r.line;
+    EXPECT_EQ(codes(), std::vector<int>{});
+}
+
 TEST_F(CameraChannels, AddAndEditRefuseBadCamerasWithoutAnswer) {
     struct Case {
         int line;

@@ -153,6 +153,27 @@ TEST_F(PeopleCounting, GroupActionsRoundTrip) {
     EXPECT_EQ(stored.interval, 20);
 }
 
+// A group whose stored actions are gone gets them back under its own id: nothing lands on group 0.
+TEST_F(PeopleCounting, ActionsOfARemovedGroupRecordAreKeyedByTheGroup) {
+    CameraAlarmInEventRecord group0;
+    memset(&group0, 0, sizeof group0);
+    ASSERT_EQ(read_peoplecnt_event(QVDB_PATH, &group0, 0), 0);
+    exec_sql("DELETE FROM records WHERE kind = 'peoplecnt_event' AND id = 6");
+    EXPECT_EQ(post_json("/2070", "{\"groupid\":6,\"interval\":33,\"audioId\":3}").output, kResZero);
+    EXPECT_EQ(only(2293), le_words({6, -1}));
+    qvdb_close_all();
+    CameraAlarmInEventRecord stored;
+    memset(&stored, 0, sizeof stored);
+    ASSERT_EQ(read_peoplecnt_event(QVDB_PATH, &stored, 6), 0);
+    EXPECT_EQ(stored.chnid, 6);
+    EXPECT_EQ(stored.interval, 33);
+    EXPECT_EQ(stored.audioId, 3);
+    CameraAlarmInEventRecord after0;
+    memset(&after0, 0, sizeof after0);
+    ASSERT_EQ(read_peoplecnt_event(QVDB_PATH, &after0, 0), 0);
+    EXPECT_EQ(memcmp(&after0, &group0, sizeof group0), 0);
+}
+
 TEST_F(PeopleCounting, BadGroupsAreRefusedWithTheJsonError) {
     for (const char *route : {"/2069", "/2070", "/2071", "/2072"})
         for (const char *body : {"{\"groupid\":9}", "{\"groupid\":-1}", "{}", "{\"groupid\":\"2x\"}", "{"})

@@ -116,6 +116,27 @@ TEST_F(PosOverlay, ActionsRoundTrip) {
     EXPECT_EQ(length_at(other, "ptzParams"), 0u);
 }
 
+// A terminal whose stored settings are gone is written under its own id: terminal 0 keeps its own.
+TEST_F(PosOverlay, SettingsOfARemovedTerminalRecordAreKeyedByTheTerminal) {
+    PosSettingRecord terminal0;
+    memset(&terminal0, 0, sizeof terminal0);
+    ASSERT_EQ(read_pos_setting(QVDB_PATH, &terminal0, 0), 0);
+    exec_sql("DELETE FROM records WHERE kind = 'pos_settings' AND id = 6");
+    EXPECT_EQ(post_json("/2074", json_with(kTerminal, "id", "6")).output, kResZero);
+    EXPECT_EQ(only(1421), le_words({6}));
+    qvdb_close_all();
+    PosSettingRecord stored;
+    memset(&stored, 0, sizeof stored);
+    ASSERT_EQ(read_pos_setting(QVDB_PATH, &stored, 6), 0);
+    EXPECT_EQ(stored.id, 6);
+    EXPECT_STREQ(stored.name, "Till 3");
+    EXPECT_EQ(stored.displayChannel, 5);
+    PosSettingRecord after0;
+    memset(&after0, 0, sizeof after0);
+    ASSERT_EQ(read_pos_setting(QVDB_PATH, &after0, 0), 0);
+    EXPECT_EQ(memcmp(&after0, &terminal0, sizeof terminal0), 0);
+}
+
 TEST_F(PosOverlay, BadTerminalsAreRefusedWithTheJsonError) {
     for (const char *route : {"/2073", "/2074"})
         for (const std::string &body : {json_with(kTerminal, "id", "8"), json_with(kTerminal, "id", "-1"),

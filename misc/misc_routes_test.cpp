@@ -52,6 +52,28 @@ TEST_F(MiscRoutes, SshSwitchKeepsThePortsAndAppliesMore) {
     EXPECT_TRUE(request_codes().empty());
 }
 
+// A port record that cannot be read is not replaced by one made of zeros and the switch: the
+// switch is refused and the daemon hears nothing.
+TEST_F(MiscRoutes, SshSwitchWithAnUnreadablePortRecordWritesNothing) {
+    const struct {
+        int line;
+        const char *damage;
+    } damages[] = {
+        {__LINE__, "UPDATE records SET doc = '{not json' WHERE kind = 'port'"},
+        {__LINE__, "UPDATE records SET doc = '[1,2]' WHERE kind = 'port'"},
+        {__LINE__, "DELETE FROM records WHERE kind = 'port'"},
+    };
+    for (const auto &d : damages) {
+        exec_sql(d.damage);
+        const std::string query = "SELECT kind, id, doc FROM records WHERE kind = 'port'";
+        std::vector<std::string> before = query_rows(QVDB_PATH, query);
+        forget_requests();
+        EXPECT_EQ(post_json("/3300", "{\"sshEnable\":1}").output, kTextError) << "line " << d.line;
+        EXPECT_EQ(query_rows(QVDB_PATH, query), before) << "line " << d.line;
+        EXPECT_TRUE(request_codes().empty()) << "line " << d.line;
+    }
+}
+
 TEST_F(MiscRoutes, ParameterSwitches) {
     EXPECT_EQ(post_json("/3301", "{\"autoLoginEnable\":1}").output, kOk);
     EXPECT_EQ(post_json("/3303", "{\"wizardEnable\":0}").output, kOk);

@@ -1,8 +1,10 @@
 // Route "/4013" end to end: the AVI download walked chunk by chunk, frames reassembled from the
-// daemon's pieces, hostile pieces, interrupted and silent exports, and a real reader's count.
+// daemon's pieces, hostile pieces, interrupted and silent exports, a real reader's count, and the
+// writer's index of an export longer than it keeps in memory.
 #include <stdio.h>
 #include <string.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -242,6 +244,57 @@ TEST_F(ExportPlayback, InterruptedExportEndsTheFileWithWhatCame) {
 
 // A silent daemon: the export waits out its channel and its writer, then closes a well-formed
 // file with no frame; no error text follows the download header.
+// Descriptors this process holds on the writer's index file (unlinked as soon as it is made).
+int open_index_files() {
+    int count = 0;
+    for (int fd = 0; fd < 1024; fd++) {
+        char link[64], target[512];
+        snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+        ssize_t length = readlink(link, target, sizeof target - 1);
+        if (length <= 0) continue;
+        target[length] = '\0';
+        if (strstr(target, "aviindex")) count++;
+    }
+    return count;
+}
+
+// An export longer than the index kept in memory: the earlier entries wait in a temporary file,
+// and the closed file still holds one entry per frame, each naming its own chunk, in order.
+TEST_F(ExportPlayback, IndexOfALongExportComesBackWholeFromItsTemporaryFile) {
+    const int kFrames = 5000;
+    FILE *out = tmpfile();
+    ASSERT_TRUE(out);
+    QvAvi *avi = nullptr;
+    ASSERT_EQ(qv_avi_open_fp(out, &avi), 0);
+    std::vector<std::string> written;
+    int index_files_while_writing = -1;
+    for (int i = 0; i < kFrames; i++) {
+        Frame frame{kFrameCodecH264, i % 25 == 0 ? kFrameKey : kFramePredicted, "frame " + std::to_string(i)};
+        FrameHeader header = header_of(frame, static_cast<int32_t>(frame.data.size()));
+        ASSERT_EQ(qv_avi_write_fp_ex(avi, &header, sizeof header), 0) << "frame " << i;
+        ASSERT_EQ(qv_avi_write_fp_ex(avi, frame.data.data(), static_cast<int>(frame.data.size())), 0) << "frame " << i;
+        written.push_back(frame.data);
+        if (i == 4500) index_files_while_writing = open_index_files();
+    }
+    EXPECT_EQ(index_files_while_writing, 1);
+    EXPECT_EQ(qv_avi_close_fp(avi), 0);
+    EXPECT_EQ(open_index_files(), 0);
+    for (const std::string &name : root.list("/tmp")) EXPECT_EQ(name.find("aviindex"), std::string::npos) << name;
+
+    std::string file;
+    rewind(out);
+    char buffer[65536];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, out)) > 0) file.append(buffer, got);
+    fclose(out);
+    AviWalk walk = walk_avi(file);
+    ASSERT_EQ(walk.error, "");
+    EXPECT_EQ(walk.frames, written);
+    ASSERT_EQ(walk.index_flags.size(), static_cast<size_t>(kFrames));
+    for (int i = 0; i < kFrames; i++)
+        if (walk.index_flags[i] != (i % 25 == 0 ? 0x10u : 0u)) ADD_FAILURE() << "key flag of entry " << i;
+}
+
 TEST_F(ExportPlayback, SilentDaemonLeavesAnEmptyFile) {
     daemon.script(1173, SimScript());
     CgiResult result = export_span();

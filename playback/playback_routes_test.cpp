@@ -3,6 +3,7 @@
 #include <string.h>
 #include <time.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,32 @@ TEST_F(PlaybackRoutes, SectionRepliesAnswerEveryWholeRecord) {
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer_keys(answer), (std::vector<std::string>{"status"}));
     EXPECT_EQ(json_text(answer, "status"), "NO MATCHES");
+}
+
+// Times that fill their whole 20-byte fields (no NUL) are answered within their fields: the start
+// does not run into the end, nor the end into the bytes after it.
+TEST_F(PlaybackRoutes, SectionTimesFillingTheirFieldsStayWithinThem) {
+    const std::string start = "2024-01-02 03:04:05+", end = "2024-01-02 04:00:00Z";
+    Bytes record = section_bytes(2, 7, 0, 1, start.c_str(), end.c_str());
+    std::fill(record.begin() + offsetof(SectionRecord, reserved2), record.end(), 'R');
+    const struct {
+        int line;
+        const char *route;
+        int request;
+        const char *body;
+    } routes[] = {
+        {__LINE__, "/4000", 1159,
+         R"({"channelId":2,"sid":3,"streamType":1,"time":"2024-01-02 00:00:00","endTime":"2024-01-02 23:59:59"})"},
+        {__LINE__, "/4023", 1161, R"({"sid":7,"page":0})"},
+    };
+    for (const auto &route : routes) {
+        daemon.script(route.request, sim_one_reply(record));
+        json_object *answer = answer_of(post_json(route.route, route.body));
+        ASSERT_TRUE(answer) << "line " << route.line;
+        json_object *section = json_object_array_get_idx(json_object_object_get(answer, "section"), 0);
+        EXPECT_EQ(json_text(section, "startTime"), start) << "line " << route.line;
+        EXPECT_EQ(json_text(section, "endTime"), end) << "line " << route.line;
+    }
 }
 
 // The session lists of stop, pause, step and speed: at most min(num, array length, 64) integer
@@ -485,6 +512,31 @@ TEST_F(PlaybackRoutes, DownloadMarkerIsReportedAndCleared) {
     EXPECT_FALSE(root.exists("/tmp/pbdownload"));
     EXPECT_EQ(sent(1178).size(), 1u);
     EXPECT_EQ(get("/4019").body, "{ \"isOK\": 1 }");
+}
+
+// Every route of the module that waits for a reply it reads: a reply one byte short and an empty
+// one are answered with the error, once, or end the wait unanswered where the daemon's short
+// reply means that (8002, 8502, 8503, 8506); two whole replies with one answer.
+const WaitingRoute kWaitingPlaybackRoutes[] = {
+    {__LINE__, "/4002", "5", nullptr, kRequestPlayTime, -1, 4, kCgiErrorJson, 1},  // time 0 is the error too
+    {__LINE__, "/4009", nullptr, R"({"jumpTime":"x","sid":[1],"chnid":[1],"num":1})", kRequestPlaybackJump, -1, 4,
+     kCgiErrorJson},
+    {__LINE__, "/4001", nullptr, R"({"channelId":4,"playTime":"2024-01-02 10:00:00","startTime":"s","endTime":"e","sid":12})",
+     kRequestPlaybackAddress, -1, 152, kCgiErrorJson, 0, ""},
+    {__LINE__, "/4020", nullptr,
+     R"({"mask0":1,"mask1":2,"mask2":3,"mask3":4,"mask4":5,"mask5":6,"mask6":7,"mask7":8,"playTime":"2024-03-04 05:06:07"})",
+     kRequestPlaybackAddress, -1, 152, kCgiErrorJson, 0, ""},
+    {__LINE__, "/4021", "", nullptr, kRequestExternalPorts, -1, 8, kCgiErrorJson, 0, ""},
+    {__LINE__, "/4018", "", nullptr, kRequestRtspAddresses, -1, 1476, kCgiErrorJson, 0, ""},
+    {__LINE__, "/4010", nullptr, R"({"id":2,"streamType":0,"streamFrom":0})", kRequestStartLive, -1, 32, kCgiErrorJson},
+    {__LINE__, "/3000", nullptr, R"({"chnid":1})", kRequestGetImage, -1, 44, kCgiErrorJson, 0, ""},
+    {__LINE__, "/3004", "", nullptr, kRequestBusyState, -1, 4, kCgiErrorJson},
+    {__LINE__, "/4025", nullptr, R"({"ch":1,"sid":2,"trancodingmode":3,"framesize":4,"bitrate":5,"framerate":6})",
+     kRequestSetTranscoding, -1, 12, kCgiErrorJson},
+};
+
+TEST_F(PlaybackRoutes, ShortEmptyAndSecondRepliesOfEveryWaitingRoute) {
+    for (const WaitingRoute &route : kWaitingPlaybackRoutes) expect_reply_bounds(root, daemon, route);
 }
 
 }  // namespace

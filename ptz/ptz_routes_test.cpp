@@ -382,4 +382,17 @@ TEST_F(PtzRoutes, SupportAndIpcSpeed) {
     EXPECT_EQ(logs(), (std::vector<std::vector<int32_t>>{{904, 5}}));
 }
 
+// Every route of the module that waits for a reply it reads: a reply one byte short and an empty
+// one are its time-out answer, once; two whole replies give one answer.
+const WaitingRoute kWaitingPtzRoutes[] = {
+    {__LINE__, "/6052", nullptr, "{\"camId\":1}", 1262, -1, 4, kCgiErrorText},
+    {__LINE__, "/5009", nullptr, "{\"chnid\":1,\"ptzCmd\":2}", 3361, -1, 4, kCgiErrorJson},
+    {__LINE__, "/5011", nullptr, "{\"chnId\":1}", 1270, -1, 136, kCgiErrorJson},
+    {__LINE__, "/5012", nullptr, "{\"chnId\":1,\"zoomStatus\":1}", 1271, -1, 4, kCgiErrorJson},
+};
+
+TEST_F(PtzRoutes, ShortEmptyAndSecondRepliesOfEveryWaitingRoute) {
+    for (const WaitingRoute &route : kWaitingPtzRoutes) expect_reply_bounds(root, daemon, route);
+}
+
 }  // namespace

@@ -234,6 +234,46 @@ TEST_F(StorageRoutes, BackupStatusExportDiskAndFormatReplies) {
     EXPECT_EQ(quick_get("/6227").body, kJsonError);
 }
 
+// Every route of the module that waits for the daemon, with the least reply it reads.
+const WaitingRoute kWaitingStorageRoutes[] = {
+    {__LINE__, "/6100", "", nullptr, kRequestDiskList, -1, 1, kCgiErrorJson},
+    {__LINE__, "/6102", "2", nullptr, kRequestFormatDisk, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6102", "2", nullptr, kRequestFormatDisk, 8402, 4, kCgiErrorJson},
+    {__LINE__, "/6104", nullptr, "{\"id\":10,\"enable\":1,\"sata_port\":6,\"sata_cnt\":2,\"level\":1}",
+     kRequestCreateRaid, -1, 4, kCgiErrorText},
+    {__LINE__, "/6105", "10", nullptr, kRequestRemoveRaid, -1, 4, kCgiErrorText},
+    {__LINE__, "/6106", nullptr, "{\"port\":3,\"hotflag\":1}", kRequestAddHotSpare, -1, 4, kCgiErrorText},
+    {__LINE__, "/6106", nullptr, "{\"port\":3,\"hotflag\":0}", kRequestRemoveHotSpare, -1, 4, kCgiErrorText},
+    {__LINE__, "/6107", nullptr, "{\"diskport\":4,\"raidport\":11}", kRequestRebuildRaid, -1, 4, kCgiErrorText},
+    {__LINE__, "/6200", nullptr, "{\"num\":1,\"port\":[20]}", kRequestRemoveShares, -1, 4, kCgiErrorText},
+    {__LINE__, "/6201", nullptr, "{\"num\":1,\"port\":[20],\"address\":[\"10.1.1.1\"]}", kRequestAddShares, -1, 4,
+     kCgiErrorText},
+    {__LINE__, "/6202", nullptr, "{\"port\":20,\"serverAddr\":\"10.1.1.1\"}", kRequestSearchShares, -1, 4,
+     kCgiErrorJson},
+    {__LINE__, "/6203", nullptr, "{\"port\":21,\"type\":10,\"address\":\"10.1.1.2\"}", kRequestAddShare, -1, 4,
+     kCgiErrorText},
+    {__LINE__, "/6204", nullptr, "{\"mode\":1,\"esata\":0}", kRequestSetRecycle, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6205", "", nullptr, kRequestRecycleMode, -1, 8, kCgiErrorJson},
+    // A S.M.A.R.T. record shorter than 40 bytes is answered with the same error.
+    {__LINE__, "/6206", nullptr, "{\"num\":1,\"port\":[2]}", kRequestSmart, -1, 40, kCgiErrorJson},
+    {__LINE__, "/6207", nullptr, "{\"port\":3,\"hddType\":0}", kRequestRemoveDisk, -1, 4, kCgiErrorText},
+    {__LINE__, "/6207", nullptr, "{\"port\":11,\"hddType\":4}", kRequestRemoveRaid, -1, 4, kCgiErrorText},
+    {__LINE__, "/6207", nullptr, "{\"port\":20,\"hddType\":3}", kRequestRemoveShares, -1, 4, kCgiErrorText},
+    {__LINE__, "/6208", "", nullptr, kRequestQuota, -1, kQuotaReplyHeader, kCgiErrorJson},
+    {__LINE__, "/6209", nullptr, "{\"enable\":1}", kRequestSetQuota, -1, 4, kCgiErrorText},
+    {__LINE__, "/6221", nullptr, "{\"stopBackup\":1}", kRequestEsataBackup, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6222", "", nullptr, kRequestEsataBackupProgress, -1, sizeof(BackupProgressReply), kCgiErrorJson},
+    {__LINE__, "/6223", "", nullptr, kRequestExportDisks, -1, 1, kCgiErrorJson},
+    {__LINE__, "/6224", nullptr, "{\"port\":1}", kRequestFormatEsata, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6225", "", nullptr, kRequestBackupStatus, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6226", "", nullptr, kRequestStopBackup, -1, 4, kCgiErrorJson},
+    {__LINE__, "/6227", "", nullptr, kRequestFormatProgress, -1, sizeof(FormatProgressRecord), kCgiErrorJson},
+};
+
+TEST_F(StorageRoutes, ShortEmptyAndSecondRepliesOfEveryWaitingRoute) {
+    for (const WaitingRoute &route : kWaitingStorageRoutes) expect_reply_bounds(root, daemon, route);
+}
+
 TEST_F(StorageRoutes, OneAnswerWhenTheDaemonRepliesTwice) {
     daemon.script(kRequestRemoveRaid, SimScript{SimStep{0, -1, le_words({0})}, SimStep{0, -1, le_words({1})}});
     EXPECT_EQ(get("/6105", "10").output, kTextOk);

@@ -281,3 +281,34 @@ std::vector<SimRequest> RouteTest::sent(int code, size_t at_least) {
     if (at_least > 0) daemon.wait_for(code, at_least, 2000);
     return daemon.requests_with_code(code);
 }
+
+void expect_reply_bounds(const DeviceRoot &root, SimDaemon &daemon, const WaitingRoute &route) {
+    auto run_route = [&](long time_divisor) {
+        CgiRequest request;
+        request.path_info = route.path;
+        if (route.body) {
+            request.method = "POST";
+            request.content_type = "application/json";
+            request.body = route.body;
+        } else {
+            request.query = route.query ? route.query : "";
+        }
+        return run_cgi(root, request, time_divisor);
+    };
+    auto reply = [&](int delay_ms, const Bytes &payload) { return SimStep{delay_ms, route.reply_code, payload}; };
+    std::vector<Bytes> too_short = {Bytes()};
+    if (route.min_length > 1) too_short.push_back(Bytes(route.min_length - 1, 0));
+    for (const Bytes &payload : too_short) {
+        daemon.script(route.request, {reply(0, payload)});
+        const char *expected = route.short_output && !payload.empty() ? route.short_output : route.silence;
+        EXPECT_EQ(run_route(1000).output, expected)
+            << route.path << " with a reply of " << payload.size() << " bytes, line " << route.line;
+    }
+    Bytes whole(route.min_length, route.fill), other(route.min_length, static_cast<uint8_t>(route.fill + 1));
+    daemon.script(route.request, {reply(0, whole), reply(5, other)});
+    std::string twice = run_route(100).output;
+    EXPECT_EQ(twice.find("Content-type"), 0u) << route.path << ", line " << route.line;
+    EXPECT_EQ(twice.find("Content-type", 1), std::string::npos) << route.path << " answered twice, line " << route.line;
+    EXPECT_NE(twice, route.silence) << route.path << " ignored a whole reply, line " << route.line;
+    daemon.clear_script(route.request);
+}

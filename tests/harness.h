@@ -63,6 +63,28 @@ struct CgiProcess {
 CgiProcess start_cgi(const DeviceRoot &root, const CgiRequest &request, long time_divisor = 100);
 CgiResult finish_cgi(CgiProcess &process);
 
+// The whole answers of a route that had no reply from the daemon.
+constexpr char kCgiErrorText[] = "Content-type: text/plain\r\n\r\nCGI ERROR";
+constexpr char kCgiErrorJson[] = "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}";
+
+// A route that waits for the daemon, for the checks of its reply's bounds.
+struct WaitingRoute {
+    int line;
+    const char *path;
+    const char *query;  // a GET with this query when body is null
+    const char *body;   // else a JSON POST with this body
+    int request;        // the request it waits on
+    int reply_code;     // the reply that answers it; -1 for the request's own
+    int min_length;     // the least reply its answer reads
+    const char *silence;  // its whole output when no reply comes
+    uint8_t fill = 0;     // the bytes of a whole reply (one whose zeros mean failure needs others)
+    const char *short_output = nullptr;  // its whole output for a short, non-empty reply, when not its silence output
+};
+
+// A reply one byte short of the least and an empty one must each leave the route with its
+// silence output (or its short_output) and nothing else; two whole replies must write exactly one answer, not that one.
+void expect_reply_bounds(const DeviceRoot &root, SimDaemon &daemon, const WaitingRoute &route);
+
 // Little-endian readers of daemon payloads.
 int32_t payload_i32(const Bytes &payload, size_t offset);
 int64_t payload_i64(const Bytes &payload, size_t offset);

@@ -137,6 +137,63 @@ TEST_F(AlarmInEvents, PtzListCopy) {
         EXPECT_EQ(post_json("/6167", body).output, kTextError) << body;
 }
 
+// Hostile input lists on the list routes: items past "cnt" or the array's end, not integers, out
+// of range or repeated are skipped and never read as input 0; a bad count or array lists nothing;
+// the PTZ copy looks at no more than 64 items. Only the valid inputs are stored and announced.
+TEST_F(AlarmInEvents, HostileInputListsStoreOnlyValidInputs) {
+    std::string beyond_ptz_limit = "{\"cnt\":100,\"chnid\":[";
+    for (int i = 0; i < 64; i++) beyond_ptz_limit += "70,";
+    beyond_ptz_limit += "4]";
+    const struct {
+        int line;
+        std::string list;  // the list keys, without the closing brace
+        bool input_4;      // input 4 is listed (every other list lists nothing)
+        bool input_4_by_ptz_copy;
+    } lists[] = {
+        {__LINE__, "{\"cnt\":100,\"chnid\":[70,\"3\",null,2.5,-1,{},[0],true,4,4]", true, true},
+        {__LINE__, "{\"cnt\":1,\"chnid\":[4,5]", true, true},
+        {__LINE__, "{\"cnt\":9,\"chnid\":[4294967300,-4294967292,4]", true, true},  // 4 in their low 32 bits
+        {__LINE__, "{\"cnt\":-1,\"chnid\":[5]", false, false},
+        {__LINE__, "{\"cnt\":0,\"chnid\":[5]", false, false},
+        {__LINE__, "{\"cnt\":2,\"chnid\":5", false, false},
+        {__LINE__, "{\"cnt\":2,\"chnid\":{\"0\":5}", false, false},
+        {__LINE__, "{\"chnid\":[5]", false, false},
+        {__LINE__, "{\"cnt\":2", false, false},
+        {__LINE__, beyond_ptz_limit, true, false},
+    };
+    const struct {
+        const char *route;
+        const char *keys;
+        bool ptz_copy;
+    } routes[] = {
+        {"/6126", ",\"enable\":1,\"interval\":45}", false},
+        {"/6127", ",\"camId\":7,\"type\":1,\"triAlarms\":6}", false},
+        {"/6167", ",\"camId\":1}", true},
+    };
+    ASSERT_EQ(post_json("/6160", "{\"type\":0,\"chn_id\":1,\"acto_ptz_channel\":5,\"acto_ptz_type\":1,\"acto_ptz_preset\":3}").output, kOk);
+    auto ptz_list = [&](int id) {
+        return plain(json_object_object_get(post_for_json("/6161", "{\"type\":0,\"chn_id\":" + std::to_string(id) + "}"),
+                                            "ptzInfo"));
+    };
+    const std::string no_ptz = ptz_list(4);
+    for (const auto &route : routes) {
+        for (const auto &list : lists) {
+            forget_requests();
+            EXPECT_EQ(post_json(route.route, list.list + route.keys).output, kOk) << route.route << ", line " << list.line;
+            bool listed = route.ptz_copy ? list.input_4_by_ptz_copy : list.input_4;
+            EXPECT_EQ(only_payload(1415), listed ? set_of({4}) : set_of({})) << route.route << ", line " << list.line;
+        }
+    }
+    EXPECT_EQ(input(4).email_interval, 45);
+    EXPECT_EQ(input(4).triAlarms, 6);
+    EXPECT_NE(ptz_list(4), no_ptz);
+    for (int id : {0, 3, 5}) {
+        EXPECT_EQ(input(id).email_interval, 0) << id;
+        EXPECT_EQ(input(id).triAlarms, 0) << id;
+        EXPECT_EQ(ptz_list(id), no_ptz) << id;
+    }
+}
+
 TEST_F(AlarmInEvents, CameraAndAudioAlarms) {
     EXPECT_EQ(post_json("/6091", "{\"camId\":3,\"enable\":1,\"type\":2,\"triActions\":5,\"triChannels\":\"0001\"}").output, kOk);
     EXPECT_EQ(request_codes(), (std::vector<int>{3214, 3485}));
