@@ -2,7 +2,10 @@
 // nodes built from the same record prints: hostile texts, every byte value, longest fields,
 // extreme numbers, full and empty lists, at the top of an answer and nested in one.
 #include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -10,6 +13,7 @@
 
 #include "core/json_codec.h"
 #include "core/json_util.h"
+#include "core/response.h"
 #include "core/web_utils.h"
 #include "platform/qvdb_test_support.h"
 
@@ -257,6 +261,90 @@ TEST_F(EncoderPrintStore, HttpTargetPrintsItsTextsAsJsonCDoes) {
     target.channel = 40;
     expect_same_print(get_http_params_json_object(40, "motion_http_notification_params"), tree_http(target),
                       "no HTTP target");
+}
+
+// ----- whole answers written to the web server -----
+
+// What cgi_answer_json writes to descriptor 1 (it takes the answer).
+std::string answered(json_object *answer, int kind) {
+    fflush(stdout);
+    char path[] = "/tmp/nvranswer.XXXXXX";
+    int file = mkstemp(path);
+    if (file < 0) return "(no capture file)";
+    unlink(path);
+    int saved = dup(STDOUT_FILENO);
+    dup2(file, STDOUT_FILENO);
+    int rc = cgi_answer_json(answer, kind);
+    fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    std::string text;
+    char chunk[4096];
+    ssize_t n;
+    lseek(file, 0, SEEK_SET);
+    while ((n = read(file, chunk, sizeof chunk)) > 0) text.append(chunk, static_cast<size_t>(n));
+    close(file);
+    return rc == 0 ? text : "(answer failed) " + text;
+}
+
+// The answer must read exactly as json_object_to_json_string prints it after the header.
+void expect_answered_as_printed(json_object *answer, int kind, const std::string &header, const std::string &what) {
+    ASSERT_NE(answer, nullptr) << what;
+    std::string expected = header + json_object_to_json_string(answer);
+    EXPECT_EQ(answered(answer, kind), expected) << what;
+}
+
+json_object *hostile_answer() {
+    json_object *answer = json_object_new_object();
+    const std::vector<std::string> texts = hostile_texts();
+    for (size_t n = 0; n < texts.size(); n++) {
+        std::string key = "k" + std::to_string(n) + texts[n];  // names need escaping too
+        json_object_object_add(answer, key.c_str(), json_object_new_string_len(texts[n].data(), static_cast<int>(texts[n].size())));
+    }
+    json_object_object_add(answer, "nul inside", json_object_new_string_len("a\0b", 3));
+    json_object_object_add(answer, "none", nullptr);
+    json_object_object_add(answer, "null", json_object_new_null());
+    json_object_object_add(answer, "yes", json_object_new_boolean(1));
+    json_object_object_add(answer, "no", json_object_new_boolean(0));
+    json_object_object_add(answer, "min", json_object_new_int64(INT64_MIN));
+    json_object_object_add(answer, "max", json_object_new_int64(INT64_MAX - 1));
+    json_object_object_add(answer, "empty list", json_object_new_array());
+    json_object_object_add(answer, "empty object", json_object_new_object());
+    json_object *nested = json_object_new_array();
+    json_object_array_add(nested, nullptr);
+    json_object_array_add(nested, json_object_new_array());
+    json_object *deep = json_object_new_string("deep");
+    json_object_array_add(nested, answer_holding(deep));
+    json_object_put(deep);
+    json_object_object_add(answer, "nested", nested);
+    auto schedule = hostile_schedule();
+    json_object_object_add(answer, "schedule", get_schedule_json_object(schedule.get()));
+    json_object_object_add(answer, "camera schedule", get_schedule_json_object_ipc(schedule.get()));
+    std::string long_text(40000, '/');  // escaped, it crosses the answer's buffer several times
+    json_object_object_add(answer, "long", json_object_new_string(long_text.c_str()));
+    return answer;
+}
+
+TEST(AnswerPrint, AnswersReadAsJsonCPrintsThem) {
+    expect_answered_as_printed(hostile_answer(), kJson, "Content-type: application/json\r\n\r\n", "hostile answer");
+    expect_answered_as_printed(hostile_answer(), kTextPlain, "Content-type: text/plain\r\n\r\n", "as text");
+    expect_answered_as_printed(hostile_answer(), kNoHeader, "", "without header");
+    expect_answered_as_printed(json_object_new_object(), kJson, "Content-type: application/json\r\n\r\n", "empty");
+    json_object *list = json_object_new_array();
+    json_object_array_add(list, json_object_new_int(7));
+    expect_answered_as_printed(list, kJson, "Content-type: application/json\r\n\r\n", "a list at the top");
+}
+
+// Numbers with a fraction, parsed numbers kept with their text and integers past int64 print
+// as json-c prints them.
+TEST(AnswerPrint, ValuesTheWriterDoesNotPrintTakeJsonCsRoad) {
+    json_object *answer = json_object_new_object();
+    json_object_object_add(answer, "x", json_object_new_double(0.1));
+    json_object_object_add(answer, "schedule", get_schedule_json_object(hostile_schedule().get()));
+    expect_answered_as_printed(answer, kJson, "Content-type: application/json\r\n\r\n", "double");
+    const char *parsed[] = {"{\"a\":[1.50e1]}", "{\"a\":18446744073709551615}", "{\"a\":{\"b\":[true,1e400]}}"};
+    for (const char *text : parsed)
+        expect_answered_as_printed(json_tokener_parse(text), kJson, "Content-type: application/json\r\n\r\n", text);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "core/ipc.h"
 #include "core/response.h"
@@ -85,9 +86,102 @@ int json_int_or(json_object *object, const char *key, int fallback) {
     return on_cgi_get_int_from_json(object, key, &value) == 0 ? value : fallback;
 }
 
+namespace {
+
+// The flags json_object_to_json_string prints with.
+constexpr int kAnswerFlags = JSON_C_TO_STRING_SPACED;
+
+// True when the writer prints the value exactly as json-c would: everything but numbers with a
+// fraction, integers beyond int64 and values printed by a serializer that is not ours.
+bool writer_prints_alike(json_object *value, int depth) {
+    if (!value) return true;
+    if (depth > 8) return false;
+    switch (json_object_get_type(value)) {
+        case json_type_null:
+        case json_type_boolean:
+            return true;
+        case json_type_string:
+            return json_object_get_userdata(value) == nullptr;
+        case json_type_int:
+            return json_object_get_userdata(value) == nullptr && json_object_get_int64(value) != INT64_MAX;
+        case json_type_array:
+            if (json_object_get_userdata(value)) return true;  // a printed value
+            for (size_t i = 0, n = json_object_array_length(value); i < n; i++)
+                if (!writer_prints_alike(json_object_array_get_idx(value, i), depth + 1)) return false;
+            return true;
+        case json_type_object: {
+            if (json_object_get_userdata(value)) return true;
+            json_object_object_foreach(value, key, member) {
+                (void)key;
+                if (!writer_prints_alike(member, depth + 1)) return false;
+            }
+            return true;
+        }
+        case json_type_double:
+            break;
+    }
+    return false;
+}
+
+void write_value(json_object *value, JsonTextWriter &writer) {
+    if (!value) return writer.verbatim_value("null", 4);
+    if (const void *data = json_object_get_userdata(value)) {
+        const auto *head = static_cast<const JsonPrintedHead *>(data);
+        return head->print(*head, writer);
+    }
+    switch (json_object_get_type(value)) {
+        case json_type_boolean:
+            if (json_object_get_boolean(value)) writer.verbatim_value("true", 4);
+            else writer.verbatim_value("false", 5);
+            return;
+        case json_type_string:
+            return writer.text(json_object_get_string(value), static_cast<size_t>(json_object_get_string_len(value)));
+        case json_type_int:
+            return writer.number(json_object_get_int64(value));
+        case json_type_array:
+            writer.begin_array();
+            for (size_t i = 0, n = json_object_array_length(value); i < n; i++)
+                write_value(json_object_array_get_idx(value, i), writer);
+            return writer.end_array();
+        case json_type_object: {
+            writer.begin_object();
+            json_object_object_foreach(value, key, member) {
+                writer.escaped_key(key, strlen(key));
+                write_value(member, writer);
+            }
+            return writer.end_object();
+        }
+        case json_type_null:
+        case json_type_double:  // never here: writer_prints_alike refuses it
+            return writer.verbatim_value("null", 4);
+    }
+}
+
+const char *answer_header(int kind) {
+    if (kind == kTextPlain) return "Content-type: text/plain\r\n\r\n";
+    if (kind == kJson) return "Content-type: application/json\r\n\r\n";
+    return "";
+}
+
+}  // namespace
+
+// The answer goes out in pieces from a buffer on the stack, so that a large answer costs
+// neither a growing print buffer nor stdout's buffer. Values the writer cannot print as json-c
+// does take json-c's road.
 int cgi_answer_json(json_object *object, int kind) {
     if (!object) return -1;
-    int rc = cgi_writeback_webserver(kind, json_object_to_json_string(object));
+    int rc = 0;
+    if (writer_prints_alike(object, 0)) {
+        fflush(stdout);
+        char buffer[8192];
+        JsonTextWriter writer(STDOUT_FILENO, buffer, sizeof buffer, kAnswerFlags);
+        const char *header = answer_header(kind);
+        writer.verbatim(header, strlen(header));
+        write_value(object, writer);
+        rc = writer.finish() ? 0 : -1;
+    } else {
+        rc = cgi_writeback_webserver(kind, json_object_to_json_string_ext(object, kAnswerFlags));
+    }
     json_object_put(object);
     return rc;
 }
@@ -102,17 +196,50 @@ int cgi_reply_json(json_object *answer) {
 // ----- JSON text as json-c prints it -----
 
 JsonTextWriter::JsonTextWriter(printbuf *out, int level, int flags)
+    : JsonTextWriter(out, -1, level, flags, nullptr, 0) {}
+
+JsonTextWriter::JsonTextWriter(int fd, char *buffer, size_t size, int flags)
+    : JsonTextWriter(nullptr, fd, 0, flags, buffer, size) {}
+
+JsonTextWriter::JsonTextWriter(printbuf *out, int fd, int level, int flags, char *buffer, size_t size)
     : out_(out),
+      fd_(fd),
       level_(level),
       pretty_((flags & JSON_C_TO_STRING_PRETTY) != 0),
       tabs_((flags & JSON_C_TO_STRING_PRETTY_TAB) != 0),
       slashes_(!(flags & JSON_C_TO_STRING_NOSLASHESCAPE)),
       spaced_((flags & JSON_C_TO_STRING_SPACED) != 0 && !pretty_),
-      colon_blank_((flags & JSON_C_TO_STRING_SPACED) != 0) {}
+      colon_blank_((flags & JSON_C_TO_STRING_SPACED) != 0),
+      buffer_(buffer && size >= kMinBufferSize ? buffer : own_buffer_),
+      size_(buffer && size >= kMinBufferSize ? size : sizeof own_buffer_) {}
 
 void JsonTextWriter::flush() {
-    if (used_ > 0 && printbuf_memappend(out_, buffer_, static_cast<int>(used_)) < 0) ok_ = false;
+    if (used_ == 0) return;
+    if (out_) {
+        if (printbuf_memappend(out_, buffer_, static_cast<int>(used_)) < 0) ok_ = false;
+    } else {
+        for (size_t done = 0; done < used_;) {
+            ssize_t n = write(fd_, buffer_ + done, used_ - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                ok_ = false;
+                break;
+            }
+            done += static_cast<size_t>(n);
+        }
+    }
     used_ = 0;
+}
+
+void JsonTextWriter::verbatim(const char *text, size_t length) {
+    while (length > 0) {
+        size_t piece = length < size_ ? length : size_;
+        reserve(piece);
+        memcpy(buffer_ + used_, text, piece);
+        used_ += piece;
+        text += piece;
+        length -= piece;
+    }
 }
 
 bool JsonTextWriter::finish() {

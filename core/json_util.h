@@ -57,6 +57,8 @@ int on_cgi_common_text_cb(int ignored, int status, const char *data);
 class JsonTextWriter {
   public:
     JsonTextWriter(printbuf *out, int level, int flags);
+    // Writes to a file descriptor instead, gathering in the caller's buffer (at least 1 KB).
+    JsonTextWriter(int fd, char *buffer, size_t size, int flags);
     void begin_array() { open('['); }
     void end_array() { close(']'); }
     void begin_object() { open('{'); }
@@ -75,6 +77,22 @@ class JsonTextWriter {
         if (colon_blank_) put(' ');
         after_key_ = true;
     }
+    // A member name of any text, escaped as json-c escapes names.
+    void escaped_key(const char *name, size_t length) {
+        item_prefix();
+        reserve(1);
+        put('"');
+        escaped(name, length);
+        reserve(3);
+        put('"');
+        put(':');
+        if (colon_blank_) put(' ');
+        after_key_ = true;
+    }
+    // A value given as its finished text (true, false, null); at most 1 KB.
+    void verbatim_value(const char *text, size_t length) { compact_text(text, length); }
+    // Bytes outside the JSON text (such as the header lines before it), written as they are.
+    void verbatim(const char *text, size_t length);
     void number(int64_t value);
     void text(const char *text, size_t length) {
         before_value();
@@ -89,7 +107,7 @@ class JsonTextWriter {
     // of the two forms the text must be in.
     template <size_t PlainSize, size_t SpacedSize>
     bool compact_item(const char (&plain)[PlainSize], const char (&spaced)[SpacedSize]) {
-        static_assert(PlainSize <= kBufferSize && SpacedSize <= kBufferSize, "an item fits the buffer");
+        static_assert(PlainSize <= kMinBufferSize && SpacedSize <= kMinBufferSize, "an item fits the buffer");
         if (pretty_) return false;
         if (spaced_) compact_text(spaced, SpacedSize - 1);
         else compact_text(plain, PlainSize - 1);
@@ -99,10 +117,12 @@ class JsonTextWriter {
     bool finish();
 
   private:
-    static constexpr int kMaxDepth = 8;
-    static constexpr size_t kBufferSize = 1024;
+    JsonTextWriter(printbuf *out, int fd, int level, int flags, char *buffer, size_t size);
+
+    static constexpr int kMaxDepth = 16;
+    static constexpr size_t kMinBufferSize = 1024;
     static constexpr size_t kTextPiece = 128;  // escaped, a piece takes at most 6 times its size
-    static_assert(kTextPiece * 6 + 2 <= kBufferSize, "an escaped piece fits the buffer");
+    static_assert(kTextPiece * 6 + 2 <= kMinBufferSize, "an escaped piece fits the buffer");
 
     void open(char bracket) {
         before_value();
@@ -148,12 +168,13 @@ class JsonTextWriter {
     void escaped(const char *text, size_t length);
     // Room for length more bytes (at most the buffer's size), then put() them.
     void reserve(size_t length) {
-        if (kBufferSize - used_ < length) flush();
+        if (size_ - used_ < length) flush();
     }
     void put(char c) { buffer_[used_++] = c; }
     void flush();
 
     printbuf *out_;
+    int fd_;  // the descriptor written when there is no print buffer
     int level_;  // json-c's level of the outermost value written
     bool pretty_, tabs_, slashes_;
     bool spaced_;       // a blank after "[", "{" and ",", and before "]", "}"
@@ -163,7 +184,9 @@ class JsonTextWriter {
     bool after_key_ = false;
     bool ok_ = true;
     size_t used_ = 0;
-    char buffer_[kBufferSize];
+    char *buffer_;
+    size_t size_;
+    char own_buffer_[kMinBufferSize];
 };
 
 // A json-c array or object that prints itself from `data` with `Print`, instead of holding
@@ -171,22 +194,39 @@ class JsonTextWriter {
 // and frees the data with the value. Encoders return such values for bulky sub-settings. It
 // has no items of its own: add it to an answer and print it; whoever needs to walk it parses
 // its printed text (json-c's deep copy refuses it).
+//
+// The data of every such value starts with its print function, so that an answer written
+// straight to the web server (cgi_answer_json) prints its values with its own writer.
+struct JsonPrintedHead {
+    void (*print)(const JsonPrintedHead &self, JsonTextWriter &writer);
+};
+
 template <typename Data, void (*Print)(const Data &, JsonTextWriter &)>
 json_object *json_printed_value(json_type type, Data data) {
+    struct Held : JsonPrintedHead {
+        explicit Held(Data &&d) : JsonPrintedHead{print_held}, data(std::move(d)) {}
+        static void print_held(const JsonPrintedHead &self, JsonTextWriter &writer) {
+            Print(static_cast<const Held &>(self).data, writer);
+        }
+        Data data;
+    };
     struct Serializer {
         static int print(json_object *value, printbuf *out, int level, int flags) {
-            const Data *data = static_cast<const Data *>(json_object_get_userdata(value));
-            if (!data) return -1;
+            const auto *head = static_cast<const JsonPrintedHead *>(json_object_get_userdata(value));
+            if (!head) return -1;
             JsonTextWriter writer(out, level, flags);
-            Print(*data, writer);
+            head->print(*head, writer);
             return writer.finish() ? 0 : -1;
         }
-        static void release(json_object *, void *copy) { delete static_cast<Data *>(copy); }
+        static void release(json_object *, void *copy) {
+            delete static_cast<Held *>(static_cast<JsonPrintedHead *>(copy));
+        }
     };
-    Data *copy = new (std::nothrow) Data(std::move(data));
+    Held *held = new (std::nothrow) Held(std::move(data));
+    JsonPrintedHead *copy = held;
     json_object *value = !copy ? nullptr : type == json_type_object ? json_object_new_object() : json_object_new_array();
     if (!value) {
-        delete copy;
+        delete held;
         return nullptr;
     }
     json_object_set_serializer(value, Serializer::print, copy, Serializer::release);

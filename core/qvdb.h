@@ -164,15 +164,23 @@ constexpr QvdbShape qvdb_schedule_shape(const char *extra_column = nullptr, int 
                      extra_column, extra_limit, 0, nullptr};
 }
 
-// A named table of a shape. Constructing one registers it (a static object in any file).
-struct QvdbTable {
-    QvdbTable(const char *table_name, const QvdbShape &table_shape);
+// A named table of a shape. Declaring one registers it (a namespace-scope constant in any file):
+// the declarations are constants gathered by the linker in one section, side by side, so that
+// start-up writes nothing for them and a search by name reads one or two pages. The fixed size
+// and alignment keep them an array whatever the word size.
+struct alignas(16) QvdbTable {
     const char *name;
     const QvdbShape *shape;
-    mutable const QvdbTable *next;  // set when the next table registers
 };
+static_assert(sizeof(QvdbTable) == 16, "declared tables lie side by side");
 
-#define QVDB_TABLE(variable, table_name, shape) const QvdbTable variable(table_name, shape)
+// A list of tables, each item {name, &shape}: QVDB_TABLE_LIST(kTables[4]) = {{"a", &kShape}, ...};
+#define QVDB_TABLE_LIST(variable) \
+    __attribute__((used, aligned(16), section("qvdb_tables"))) const QvdbTable variable
+
+// (aligned: no wider alignment than the type's, which a compiler may give larger objects)
+#define QVDB_TABLE(variable, table_name, shape) \
+    __attribute__((used, aligned(16), section("qvdb_tables"))) const QvdbTable variable = {table_name, &(shape)}
 
 // The shape of every plain per-channel weekly schedule table.
 extern const QvdbShape kQvdbScheduleShape;
@@ -187,9 +195,10 @@ extern const QvdbShape kQvdbHttpTargetShape;
 
 // The registered table of that name (first registration), or null.
 const QvdbTable *qvdb_find_table(const char *name);
-// The first registered table (then ->next), in registration order (which static constructors
-// run first is unspecified).
+// The first registered table, then the one after a table (null after the last), in the order
+// the program's files were linked.
 const QvdbTable *qvdb_first_table();
+const QvdbTable *qvdb_next_table(const QvdbTable *table);
 
 // ---------------------------------------------------------------------------------------------
 // Connections and transactions

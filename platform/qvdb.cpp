@@ -15,10 +15,6 @@
 
 namespace {
 
-// The registry runs in registration order, so the first registration of a name is the first
-// match. Both pointers are constant-initialised: any static constructor may register.
-const QvdbTable *g_tables = nullptr;
-const QvdbTable **g_tables_end = &g_tables;
 int g_schema_upgrades = 0;
 constexpr int kBusyTimeoutMs = 10000;
 constexpr int kCheckpointWaitMs = 200;
@@ -163,7 +159,7 @@ bool build_schema(QvdbConnection *connection) {
     bool settings = connection->file == kQvdbSettings;
     for (const FixedTable &table : kFixedTables)
         if ((settings || !table.settings_only) && !install_table(connection, table)) return false;
-    for (const QvdbTable *table = g_tables; table; table = table->next) {
+    for (const QvdbTable *table = qvdb_first_table(); table; table = qvdb_next_table(table)) {
         if (table->shape->file != connection->file) continue;
         if (!qvdb_table_problem(*table).empty()) return false;
         if (has_factory_rows(*table) && first_of_name(table) && !insert_factory_rows(connection, *table)) return false;
@@ -232,17 +228,27 @@ sqlite3 *open_handle(const std::string &path) {
 
 }  // namespace
 
-QvdbTable::QvdbTable(const char *table_name, const QvdbShape &table_shape)
-    : name(table_name), shape(&table_shape), next(nullptr) {
-    *g_tables_end = this;
-    g_tables_end = &next;
+// The linker's bounds of the declared tables (weak: a program may declare none).
+extern "C" {
+extern const QvdbTable __start_qvdb_tables[] __attribute__((weak));
+extern const QvdbTable __stop_qvdb_tables[] __attribute__((weak));
 }
 
-const QvdbTable *qvdb_first_table() { return g_tables; }
+// The first declared table at or after `at`; a gap the linker left between two files' tables
+// reads as an entry without a name.
+static const QvdbTable *declared_table_from(const QvdbTable *at) {
+    const QvdbTable *end = __stop_qvdb_tables;
+    while (at < end && !at->name) at++;
+    return at < end ? at : nullptr;
+}
+
+const QvdbTable *qvdb_first_table() { return declared_table_from(__start_qvdb_tables); }
+
+const QvdbTable *qvdb_next_table(const QvdbTable *table) { return declared_table_from(table + 1); }
 
 const QvdbTable *qvdb_find_table(const char *name) {
     if (!name) return nullptr;
-    for (const QvdbTable *table = g_tables; table; table = table->next)
+    for (const QvdbTable *table = qvdb_first_table(); table; table = qvdb_next_table(table))
         if (table->name[0] == name[0] && strcmp(table->name, name) == 0) return table;
     return nullptr;
 }
@@ -282,7 +288,7 @@ int qvdb_schema_version(QvdbFile file) {
     static int versions[3] = {0, 0, 0};
     if (versions[file]) return versions[file];
     uint32_t sum = fnv_text(kFnvBasis, kLayout);
-    for (const QvdbTable *table = g_tables; table; table = table->next)
+    for (const QvdbTable *table = qvdb_first_table(); table; table = qvdb_next_table(table))
         if (table->shape->file == file && has_factory_rows(*table)) sum += factory_checksum(*table);
     if (file == kQvdbSettings) {
         int count = 0;

@@ -99,7 +99,7 @@ Keys last_keys(const QvdbShape &shape) { return {shape.key_limit - 1, shape.extr
 // The first registration of every name.
 std::vector<const QvdbTable *> every_kind() {
     std::vector<const QvdbTable *> kinds;
-    for (const QvdbTable *table = qvdb_first_table(); table; table = table->next)
+    for (const QvdbTable *table = qvdb_first_table(); table; table = qvdb_next_table(table))
         if (qvdb_find_table(table->name) == table) kinds.push_back(table);
     return kinds;
 }

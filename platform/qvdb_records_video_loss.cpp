@@ -60,35 +60,35 @@ const QvdbShape kRegionalEventShape =
 QVDB_TABLE(kRegionalEventTable, "regional_pcnt_event", kRegionalEventShape);
 
 // Every schedule of a region is a plain named schedule table of its own.
-const QvdbTable kRegionalAudibleTables[kRegionalRegions] = {
-    {"regional_pcnt_audible_sche", kQvdbScheduleShape},
-    {"regional_pcnt1_audible_sche", kQvdbScheduleShape},
-    {"regional_pcnt2_audible_sche", kQvdbScheduleShape},
-    {"regional_pcnt3_audible_sche", kQvdbScheduleShape},
+QVDB_TABLE_LIST(kRegionalAudibleTables[kRegionalRegions]) = {
+    {"regional_pcnt_audible_sche", &kQvdbScheduleShape},
+    {"regional_pcnt1_audible_sche", &kQvdbScheduleShape},
+    {"regional_pcnt2_audible_sche", &kQvdbScheduleShape},
+    {"regional_pcnt3_audible_sche", &kQvdbScheduleShape},
 };
-const QvdbTable kRegionalEmailTables[kRegionalRegions] = {
-    {"regional_pcnt_email_sche", kQvdbScheduleShape},
-    {"regional_pcnt1_email_sche", kQvdbScheduleShape},
-    {"regional_pcnt2_email_sche", kQvdbScheduleShape},
-    {"regional_pcnt3_email_sche", kQvdbScheduleShape},
+QVDB_TABLE_LIST(kRegionalEmailTables[kRegionalRegions]) = {
+    {"regional_pcnt_email_sche", &kQvdbScheduleShape},
+    {"regional_pcnt1_email_sche", &kQvdbScheduleShape},
+    {"regional_pcnt2_email_sche", &kQvdbScheduleShape},
+    {"regional_pcnt3_email_sche", &kQvdbScheduleShape},
 };
-const QvdbTable kRegionalPtzTables[kRegionalRegions] = {
-    {"regional_pcnt_ptz_sche", kQvdbScheduleShape},
-    {"regional_pcnt1_ptz_sche", kQvdbScheduleShape},
-    {"regional_pcnt2_ptz_sche", kQvdbScheduleShape},
-    {"regional_pcnt3_ptz_sche", kQvdbScheduleShape},
+QVDB_TABLE_LIST(kRegionalPtzTables[kRegionalRegions]) = {
+    {"regional_pcnt_ptz_sche", &kQvdbScheduleShape},
+    {"regional_pcnt1_ptz_sche", &kQvdbScheduleShape},
+    {"regional_pcnt2_ptz_sche", &kQvdbScheduleShape},
+    {"regional_pcnt3_ptz_sche", &kQvdbScheduleShape},
 };
 
 #define REGIONAL_TABLES(r)                                                                      \
-    {kRegionalTables[r].white_schedule, kQvdbScheduleShape},                                 \
-        {kRegionalTables[r].white_list, kQvdbWhiteLedShape},                                 \
-        {kRegionalTables[r].warning_schedule, kQvdbScheduleShape},                           \
-        {kRegionalTables[r].warning_list, kQvdbWarningLightShape},                           \
-        {kRegionalTables[r].http_schedule, kQvdbScheduleShape},                              \
-        {kRegionalTables[r].http_target, kQvdbHttpTargetShape}
+    {kRegionalTables[r].white_schedule, &kQvdbScheduleShape},                                 \
+        {kRegionalTables[r].white_list, &kQvdbWhiteLedShape},                                 \
+        {kRegionalTables[r].warning_schedule, &kQvdbScheduleShape},                           \
+        {kRegionalTables[r].warning_list, &kQvdbWarningLightShape},                           \
+        {kRegionalTables[r].http_schedule, &kQvdbScheduleShape},                              \
+        {kRegionalTables[r].http_target, &kQvdbHttpTargetShape}
 // The named tables of each region, in the order of RegionalTables.
 constexpr int kNamedPerRegion = 6;
-const QvdbTable kRegionalNamed[kRegionalRegions * kNamedPerRegion] = {
+QVDB_TABLE_LIST(kRegionalNamed[kRegionalRegions * kNamedPerRegion]) = {
     REGIONAL_TABLES(0), REGIONAL_TABLES(1), REGIONAL_TABLES(2), REGIONAL_TABLES(3),
 };
 #undef REGIONAL_TABLES

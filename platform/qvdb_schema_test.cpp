@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,9 +43,37 @@ std::string query(const std::string &file, const std::string &sql) {
 // Every table any part of the program declares must be sound, or its file cannot be opened.
 TEST(TableDeclarations, EveryRegisteredTableIsSound) {
     int tables = 0;
-    for (const QvdbTable *table = qvdb_first_table(); table; table = table->next, tables++)
+    for (const QvdbTable *table = qvdb_first_table(); table; table = qvdb_next_table(table), tables++)
         EXPECT_EQ(qvdb_table_problem(*table), "");
     EXPECT_GT(tables, 100);
+}
+
+// Tables declared alone and in lists, in files linked apart, are each walked once and found by
+// name: the walk must step over whatever lies between two files' declarations.
+TEST(TableDeclarations, WalkReachesEveryDeclarationOnce) {
+    std::map<const QvdbTable *, int> visits;
+    std::set<std::string> names;
+    for (const QvdbTable *table = qvdb_first_table(); table; table = qvdb_next_table(table)) {
+        ASSERT_NE(table->name, nullptr);
+        ASSERT_NE(table->shape, nullptr) << table->name;
+        visits[table]++;
+        names.insert(table->name);
+    }
+    const char *declared[] = {
+        "motion_whiteled_esche",          // one table, in a route module's file
+        "motion_http_notification_sche",  //
+        "regional_pcnt_event",            // one table, in the library
+        "regional_pcnt_audible_sche",     // first and last of a list
+        "regional_pcnt3_ptz_sche",        //
+    };
+    for (const char *name : declared) {
+        const QvdbTable *table = qvdb_find_table(name);
+        ASSERT_NE(table, nullptr) << name;
+        EXPECT_EQ(visits[table], 1) << name;
+        EXPECT_EQ(names.count(name), 1u) << name;
+    }
+    for (const auto &visit : visits) EXPECT_EQ(visit.second, 1) << visit.first->name;
+    EXPECT_EQ(qvdb_find_table("no_such_table"), nullptr);
 }
 
 TEST(TableDeclarations, UnsoundDeclarationsAreNamed) {
@@ -96,7 +126,6 @@ TEST(TableDeclarations, UnsoundDeclarationsAreNamed) {
         QvdbTable *table = static_cast<QvdbTable *>(operator new(sizeof(QvdbTable)));
         table->name = c.name;
         table->shape = c.shape;
-        table->next = nullptr;
         std::string problem = qvdb_table_problem(*table);
         operator delete(table);
         if (*c.problem == '\0') EXPECT_EQ(problem, "") << "line " << c.line;

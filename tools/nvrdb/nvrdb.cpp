@@ -211,7 +211,7 @@ json_object *table_json(const QvdbTable &table, int key, int extra) {
 
 int command_show(const std::vector<std::string> &args, size_t at, std::string &out, std::string &err) {
     if (at < args.size() && args[at] == "--list") {
-        for (const QvdbTable *table = qvdb_first_table(); table; table = table->next)
+        for (const QvdbTable *table = qvdb_first_table(); table; table = qvdb_next_table(table))
             if (qvdb_find_table(table->name) == table) out += std::string(table->name) + "\n";
         return 0;
     }
