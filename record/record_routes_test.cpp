@@ -16,7 +16,7 @@ namespace {
 
 const char kTextHeader[] = "Content-type: text/plain\r\n\r\n";
 
-class RecordRoutes : public RouteTest {
+class RecordRoutes : public LoggedRouteTest {
   protected:
     RecordEntry record(int channel) {
         qvdb_close_all();
@@ -40,28 +40,11 @@ class RecordRoutes : public RouteTest {
         write_camera(QVDB_PATH, &entry);
         qvdb_close_all();
     }
-    // The operation-log records sent so far.
-    std::vector<OperationLogRecord> logs(size_t at_least = 0) {
-        std::vector<OperationLogRecord> records;
-        for (const SimRequest &request : sent(kRequestOperationLog, at_least)) {
-            OperationLogRecord record;
-            memcpy(&record, request.payload.data(), sizeof record);
-            records.push_back(record);
-        }
-        return records;
-    }
-    // The parsed JSON answer, owned by the fixture (null when the body is not JSON).
-    json_object *answer_of(const CgiResult &result) {
-        answers_.emplace_back(new JsonRef(parse_answer(result.body)));
-        return answers_.back()->get();
-    }
     uint64_t mask_of(const SimRequest &request) {
         uint64_t mask = 0;
         memcpy(&mask, request.payload.data(), 8);
         return mask;
     }
-
-    std::vector<std::unique_ptr<JsonRef>> answers_;
 };
 
 // A request schedule whose slots all differ: day d slot s runs "d:ss" to "d:ss+1", action d*100+s.

@@ -24,7 +24,7 @@ Bytes bytes_of(const Record &record) {
     return Bytes(bytes, bytes + sizeof record);
 }
 
-class StorageRoutes : public RouteTest {
+class StorageRoutes : public LoggedRouteTest {
   protected:
     DiskEntry disk(int port) {
         qvdb_close_all();
@@ -37,20 +37,6 @@ class StorageRoutes : public RouteTest {
         write_disk(QVDB_PATH, &entry);
         qvdb_close_all();
     }
-    std::vector<OperationLogRecord> logs(size_t at_least = 0) {
-        std::vector<OperationLogRecord> records;
-        for (const SimRequest &request : sent(kRequestOperationLog, at_least)) {
-            OperationLogRecord record;
-            memcpy(&record, request.payload.data(), sizeof record);
-            records.push_back(record);
-        }
-        return records;
-    }
-    // The parsed JSON answer, owned by the fixture (null when the body is not JSON).
-    json_object *answer_of(const CgiResult &result) {
-        answers_.emplace_back(new JsonRef(parse_answer(result.body)));
-        return answers_.back()->get();
-    }
     // Requests whose every wait is a thousand times shorter (time-outs of 1000 polls take 40 ms).
     CgiResult quick_get(const std::string &path, const std::string &query = "") {
         return get_waiting_less(root, path, query);
@@ -58,8 +44,6 @@ class StorageRoutes : public RouteTest {
     CgiResult quick_post(const std::string &path, const std::string &body) {
         return post_json_waiting_less(root, path, body);
     }
-
-    std::vector<std::unique_ptr<JsonRef>> answers_;
 };
 
 // The share detail packed into a log record (type word, then the detail).

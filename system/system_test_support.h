@@ -4,12 +4,15 @@
 
 #include <json-c/json.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/json_util.h"
+#include "core/oplog.h"
 #include "tests/harness.h"
 
 // A multipart upload of one file part named "file".
@@ -58,6 +61,29 @@ inline json_object *parse_answer(const std::string &body) {
     }
     return object;
 }
+
+// A route test that also reads the operation-log records sent and keeps parsed answers.
+class LoggedRouteTest : public RouteTest {
+  protected:
+    // The operation-log records sent so far.
+    std::vector<OperationLogRecord> logs(size_t at_least = 0) {
+        std::vector<OperationLogRecord> records;
+        for (const SimRequest &request : sent(kRequestOperationLog, at_least)) {
+            OperationLogRecord record;
+            memcpy(&record, request.payload.data(), sizeof record);
+            records.push_back(record);
+        }
+        return records;
+    }
+    // The parsed JSON answer, owned by the fixture (null when the body is not JSON).
+    json_object *answer_of(const CgiResult &result) {
+        answers_.emplace_back(new JsonRef(parse_answer(result.body)));
+        return answers_.back()->get();
+    }
+
+  private:
+    std::vector<std::unique_ptr<JsonRef>> answers_;
+};
 
 // The keys of a JSON object answer, in order.
 inline std::vector<std::string> answer_keys(json_object *object) {
