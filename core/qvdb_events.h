@@ -10,6 +10,27 @@
 
 #include "core/qvdb.h"
 
+// The stored fields of an event action layout, by the same names in every layout that has them
+// (the byte offsets differ between layouts; each struct pins its own).
+#define NVR_EVENT_ACTION_FIELDS(Record)                                                            \
+    QVDB_FIELD(Record, chnid, "chnid"),                                                             \
+    QVDB_FIELD(Record, enable, "enable"),                                                           \
+    QVDB_FIELD(Record, tri_channels_mask, "tri_channels_mask"),                                     \
+    QVDB_FIELD(Record, triChannels, "triChannels"),                                                 \
+    QVDB_FIELD(Record, triAlarms, "triAlarms"),                                                     \
+    QVDB_FIELD(Record, interval, "interval"),                                                       \
+    QVDB_FIELD(Record, email_interval, "email_interval"),                                           \
+    QVDB_FIELD(Record, triChnAlarms1, "triChnAlarms1"),                                             \
+    QVDB_FIELD(Record, triChnAlarms2, "triChnAlarms2"),                                             \
+    QVDB_FIELD(Record, ptz_interval, "ptz_interval"),                                               \
+    QVDB_FIELD(Record, alarmout_interval, "alarmout_interval"),                                     \
+    QVDB_FIELD(Record, white_interval, "white_interval"),                                           \
+    QVDB_FIELD(Record, warning_light_interval, "warning_light_interval"),                           \
+    QVDB_FIELD(Record, email_pic_enable, "email_pic_enable"),                                       \
+    QVDB_FIELD(Record, tri_channels_pic, "tri_channels_pic"),                                       \
+    QVDB_FIELD(Record, audioId, "audioId"),                                                         \
+    QVDB_FIELD(Record, http_notification_interval, "http_notification_interval")
+
 // Smart-event action record (336 bytes), keyed by channel and a second number (the event type,
 // plate list mode or counting region) that each kind's table adds.
 struct SmartEventRecord {
@@ -48,25 +69,7 @@ static_assert(sizeof(SmartEventRecord) == 336, "smart event action record is 336
 // Stored fields of the smart-event action record; "chnid" is the key column. A kind's table:
 //   const QvdbShape kShape = qvdb_record_shape_ex(kQvdbSettings, sizeof(SmartEventRecord),
 //       QVDB_FIELDS(kSmartEventFields), "chnid", 64, 64, "event_type", 9);
-inline constexpr QvdbField kSmartEventFields[] = {
-    QVDB_FIELD(SmartEventRecord, chnid, "chnid"),
-    QVDB_FIELD(SmartEventRecord, enable, "enable"),
-    QVDB_FIELD(SmartEventRecord, tri_channels_mask, "tri_channels_mask"),
-    QVDB_FIELD(SmartEventRecord, triChannels, "triChannels"),
-    QVDB_FIELD(SmartEventRecord, triAlarms, "triAlarms"),
-    QVDB_FIELD(SmartEventRecord, interval, "interval"),
-    QVDB_FIELD(SmartEventRecord, email_interval, "email_interval"),
-    QVDB_FIELD(SmartEventRecord, triChnAlarms1, "triChnAlarms1"),
-    QVDB_FIELD(SmartEventRecord, triChnAlarms2, "triChnAlarms2"),
-    QVDB_FIELD(SmartEventRecord, ptz_interval, "ptz_interval"),
-    QVDB_FIELD(SmartEventRecord, alarmout_interval, "alarmout_interval"),
-    QVDB_FIELD(SmartEventRecord, white_interval, "white_interval"),
-    QVDB_FIELD(SmartEventRecord, warning_light_interval, "warning_light_interval"),
-    QVDB_FIELD(SmartEventRecord, email_pic_enable, "email_pic_enable"),
-    QVDB_FIELD(SmartEventRecord, tri_channels_pic, "tri_channels_pic"),
-    QVDB_FIELD(SmartEventRecord, audioId, "audioId"),
-    QVDB_FIELD(SmartEventRecord, http_notification_interval, "http_notification_interval"),
-};
+inline constexpr QvdbField kSmartEventFields[] = {NVR_EVENT_ACTION_FIELDS(SmartEventRecord)};
 
 // Camera alarm-input event record: the actions of one camera alarm input, and of the kinds that
 // share its layout. The key word comes first (camera channel, counting group, terminal); camera
@@ -99,24 +102,6 @@ static_assert(offsetof(CameraAlarmInEventRecord, audioId) == 316, "camera alarm-
 static_assert(sizeof(CameraAlarmInEventRecord) == 328, "camera alarm-in event record is 328 bytes");
 
 // Stored fields of the camera alarm-input event record; "chnid" is the key column.
-inline constexpr QvdbField kCameraAlarmInEventFields[] = {
-    QVDB_FIELD(CameraAlarmInEventRecord, chnid, "chnid"),
-    QVDB_FIELD(CameraAlarmInEventRecord, enable, "enable"),
-    QVDB_FIELD(CameraAlarmInEventRecord, tri_channels_mask, "tri_channels_mask"),
-    QVDB_FIELD(CameraAlarmInEventRecord, triChannels, "triChannels"),
-    QVDB_FIELD(CameraAlarmInEventRecord, triAlarms, "triAlarms"),
-    QVDB_FIELD(CameraAlarmInEventRecord, interval, "interval"),
-    QVDB_FIELD(CameraAlarmInEventRecord, email_interval, "email_interval"),
-    QVDB_FIELD(CameraAlarmInEventRecord, triChnAlarms1, "triChnAlarms1"),
-    QVDB_FIELD(CameraAlarmInEventRecord, triChnAlarms2, "triChnAlarms2"),
-    QVDB_FIELD(CameraAlarmInEventRecord, ptz_interval, "ptz_interval"),
-    QVDB_FIELD(CameraAlarmInEventRecord, alarmout_interval, "alarmout_interval"),
-    QVDB_FIELD(CameraAlarmInEventRecord, white_interval, "white_interval"),
-    QVDB_FIELD(CameraAlarmInEventRecord, warning_light_interval, "warning_light_interval"),
-    QVDB_FIELD(CameraAlarmInEventRecord, email_pic_enable, "email_pic_enable"),
-    QVDB_FIELD(CameraAlarmInEventRecord, tri_channels_pic, "tri_channels_pic"),
-    QVDB_FIELD(CameraAlarmInEventRecord, audioId, "audioId"),
-    QVDB_FIELD(CameraAlarmInEventRecord, http_notification_interval, "http_notification_interval"),
-};
+inline constexpr QvdbField kCameraAlarmInEventFields[] = {NVR_EVENT_ACTION_FIELDS(CameraAlarmInEventRecord)};
 
 #endif
